@@ -29,3 +29,4 @@ void TPersistent::AssignTo(TPersistent* Dest) const {
 AnsiString TPersistent::GetNamePath() const { return {}; }
 
 void Abort() { throw EAbort("Operation aborted"); }
+

@@ -8,7 +8,8 @@ JOBS ?= $(shell nproc)
 # Debian packages the build and the tests need.
 DEB_PACKAGES := cmake ninja-build g++ pkg-config \
   libgtest-dev libgmock-dev libbenchmark-dev \
-  libicu-dev
+  libicu-dev \
+  libsqlite3-dev sqlite3 libpq-dev postgresql
 
 .PHONY: deps configure build test demo clean
 

@@ -25,8 +25,12 @@ struct Currency {
     c.Scaled = Scaled;
     return c;
   }
-  // Rounds half away from zero to four decimals.
+  // Rounds to four decimals as the run-time does: a half goes to the even
+  // neighbour. FromDouble raises
+  // EConvertError when the value is not a number or outside the currency
+  // range (about +-922337203685477.58); TryFromDouble returns false instead.
   static Currency FromDouble(double Value);
+  static bool TryFromDouble(double Value, Currency& Result);
   double ToDouble() const { return static_cast<double>(Scaled) / Scale; }
 
   friend constexpr bool operator==(Currency a, Currency b) { return a.Scaled == b.Scaled; }

@@ -1,0 +1,3 @@
+#include "platform/rtl/Dispatch.h"
+
+IDispatch::~IDispatch() = default;

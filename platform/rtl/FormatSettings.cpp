@@ -1,0 +1,3 @@
+#include "platform/rtl/FormatSettings.h"
+
+TFormatSettings FormatSettings;

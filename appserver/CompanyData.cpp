@@ -1,0 +1,399 @@
+#include "appserver/CompanyData.h"
+
+#include "appserver/AppServerErrors.h"
+#include "appserver/ClientStatements.h"
+#include "appserver/SqlDialect.h"
+#include "platform/rtl/AnsiText.h"
+#include "platform/rtl/DateTime.h"
+
+namespace {
+
+bool AllDigits(const AnsiString& S) {
+  if (S.empty()) return false;
+  for (char c : S)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// Runs Body in a transaction: committed when it returns, rolled back when
+// it raises.
+template <class F>
+auto InTransaction(TSqlBackend& Backend, F Body) {
+  Backend.BeginTransaction();
+  try {
+    auto result = Body();
+    Backend.Commit();
+    return result;
+  } catch (...) {
+    Backend.Rollback();
+    throw;
+  }
+}
+
+}  // namespace
+
+TCompanyData::TCompanyData(TDatabaseConfig Config) : FConfig(std::move(Config)) {}
+TCompanyData::~TCompanyData() = default;
+
+TSqlBackend& TCompanyData::Backend() {
+  if (!FBackend) throw EAppServerError("The server is not connected to a company database; call Connect first");
+  return *FBackend;
+}
+
+void TCompanyData::Connect(const Variant& Params) {
+  if (!VarIsArray(Params) || VarArrayDimCount(Params) != 1)
+    throw ERequestRefused("Connect refused: the parameters must be a list [program, user, company, database, main table]");
+  int low = VarArrayLowBound(Params, 1), high = VarArrayHighBound(Params, 1);
+  if (high - low < 3)
+    throw ERequestRefused("Connect refused: the parameters must hold at least program, user, company and database");
+  std::vector<AnsiString> values = ParseValueArray(Params, high - low + 1, "Connect");
+  values.resize(5);
+  Connect(TSessionInfo{Trim(values[0]), Trim(values[1]), Trim(values[2]), Trim(values[3]), Trim(values[4])});
+}
+
+void TCompanyData::Connect(const TSessionInfo& Session) {
+  if (!IsValidDatabaseName(Session.CompanyDatabase))
+    throw ERequestRefused("Connect refused: \"" + Session.CompanyDatabase + "\" is not a company database name");
+  std::unique_ptr<TSqlBackend> backend = OpenCompanyDatabase(FConfig, Session.CompanyDatabase);
+  if (backend->Query("SELECT MF001 FROM ADMMF WHERE MF001 = ?", {Variant(Session.UserCode)}).RowCount() == 0)
+    throw ERequestRefused("Connect refused: \"" + Session.UserCode + "\" is not a user of the company database " +
+                          Session.CompanyDatabase);
+  FBackend = std::move(backend);
+  FSession = Session;
+  FSchemesLoaded = false;
+  FLocks.clear();
+}
+
+void TCompanyData::RequireUser(const AnsiString& UserCode, const char* What) const {
+  if (UserCode != FSession.UserCode)
+    throw ERequestRefused(AnsiString(What) + " refused: the user \"" + UserCode +
+                          "\" is not the connected user \"" + FSession.UserCode + "\"");
+}
+
+AnsiString TCompanyData::Today() const { return FormatDateTime("yyyymmdd", Date()); }
+
+Variant TCompanyData::PowerData() {
+  TSqlBackend& db = Backend();
+  TRowSet user = db.Query("SELECT MF004 FROM ADMMF WHERE MF001 = ?", {Variant(FSession.UserCode)});
+  AnsiString group = user.RowCount() ? Trim(VarToStr(user.Value(0, 0))) : AnsiString();
+  TRowSet rights = db.Query(
+      "SELECT MG001, MG002, MG003, MG004, MG005, MG006, MG007, MG008, MG009, MG010, MG011, MG012 FROM ADMMG "
+      "WHERE MG001 IN (?, ?) AND MG002 IN (?, '*')",
+      {Variant(FSession.UserCode), Variant(group.empty() ? FSession.UserCode : group), Variant(FSession.ProgramCode)});
+  // The most specific entry wins: user before group, program before "*".
+  int best = -1, bestRank = 4;
+  for (int r = 0; r < rights.RowCount(); ++r) {
+    bool isUser = VarToStr(rights.Value(r, 0)) == FSession.UserCode;
+    bool isProgram = VarToStr(rights.Value(r, 1)) != "*";
+    int rank = (isUser ? 0 : 2) + (isProgram ? 0 : 1);
+    if (rank < bestRank) best = r, bestRank = rank;
+  }
+  auto text = [&](int Column) { return best < 0 ? AnsiString() : Trim(VarToStr(rights.Value(best, Column))); };
+  AnsiString rightsText = best < 0 ? AnsiString("NNNNNNNN") : text(2);
+  AnsiString flags = text(3) + "," + (best < 0 ? "N" : text(4)) + "," + (best < 0 ? "N" : text(5)) + "," +
+                     rightsText + "," + text(6) + "," + text(7);
+  std::vector<Variant> tableRights{Variant(0)};
+  if (best >= 0 && SameText(text(9), "Y")) {
+    TRowSet tables = db.Query(
+        "SELECT MH003, MH004 FROM ADMMH WHERE MH001 = ? AND MH002 IN (?, '*') ORDER BY MH003",
+        {rights.Value(best, 0), Variant(FSession.ProgramCode)});
+    for (int r = 0; r < tables.RowCount(); ++r)
+      tableRights.push_back(Variant(Trim(VarToStr(tables.Value(r, 0))) + " " + Trim(VarToStr(tables.Value(r, 1)))));
+    tableRights[0] = Variant(tables.RowCount());
+  }
+  return VarArrayOf({Variant(text(8)), Variant(flags), Variant(text(10)), Variant(text(11)),
+                     Variant(best < 0 ? AnsiString("N") : (SameText(text(9), "Y") ? AnsiString("Y") : AnsiString("N"))),
+                     VarArrayOf(tableRights)});
+}
+
+Variant TCompanyData::SystemSettings() {
+  TRowSet rows = Backend().Query("SELECT SS002, SS003 FROM ADMSS WHERE SS001 = ? ORDER BY SS002",
+                                 {Variant(FSession.CompanyCode)});
+  if (rows.RowCount() == 0) return Unassigned();
+  Variant out = VarArrayCreate({0, 1, 0, rows.RowCount() - 1}, varVariant);
+  for (int r = 0; r < rows.RowCount(); ++r) {
+    out.PutElement({0, r}, Variant(Trim(VarToStr(rows.Value(r, 0)))));
+    out.PutElement({1, r}, Variant(VarToStr(rows.Value(r, 1))));
+  }
+  return out;
+}
+
+TRowSet TCompanyData::RunQuery(const AnsiString& Sql) {
+  TSqlBackend& db = Backend();
+  std::vector<TSqlToken> tokens = TokenizeSql(Sql, db.CodePage());
+  RequireSingleSelect(tokens);
+  return db.QueryReadOnly(db.Translator().Translate(tokens));
+}
+
+// ---- Condition schemes ------------------------------------------------------
+
+void TCompanyData::LoadSchemes(const Variant& Params) {
+  std::vector<AnsiString> key = ParseValueArray(Params, 2, "Loading the schemes");
+  Backend();
+  RequireUser(key[0], "Loading the schemes");
+  CheckColumnValue("GENES", "PROGRAMME", key[1], FBackend->CodePage());
+  FSchemeUser = key[0];
+  FSchemeProgram = key[1];
+  FSchemesLoaded = true;
+}
+
+TRowSet TCompanyData::SchemeRows() {
+  TSqlBackend& db = Backend();
+  if (!FSchemesLoaded) throw EAppServerError("The schemes have not been loaded; call LoadTable first");
+  return db.Query(
+      "SELECT NCONDITION, CREATOR, CREATE_DATE, PROGRAMME, SCONDITION, VCONDITION FROM GENES "
+      "WHERE CREATOR = ? AND PROGRAMME = ? ORDER BY NCONDITION",
+      {Variant(FSchemeUser), Variant(FSchemeProgram)});
+}
+
+namespace {
+
+// [name, user, program] with the name checked.
+std::vector<AnsiString> SchemeKey(const Variant& Key, const char* What, unsigned CodePage) {
+  std::vector<AnsiString> key = ParseValueArray(Key, 3, What);
+  if (Trim(key[0]).empty()) throw ERequestRefused(AnsiString(What) + " refused: the scheme name is empty");
+  if (key[0].size() > 20)
+    throw ERequestRefused(AnsiString(What) + " refused: the scheme name is longer than 20 bytes");
+  CheckColumnValue("GENES", "NCONDITION", key[0], CodePage);
+  CheckColumnValue("GENES", "PROGRAMME", key[2], CodePage);
+  return key;
+}
+
+}  // namespace
+
+void TCompanyData::InsertScheme(const Variant& Values) {
+  const char* what = "Saving the scheme";
+  TSqlBackend& db = Backend();
+  if (!VarIsArray(Values) || VarArrayDimCount(Values) != 1 ||
+      VarArrayHighBound(Values, 1) - VarArrayLowBound(Values, 1) != 6)
+    throw ERequestRefused(AnsiString(what) + " refused: the record must be a list of 7 values");
+  int low = VarArrayLowBound(Values, 1);
+  Variant replaceFlag = Values.GetElement({low + 6});
+  Variant head = VarArrayOf({Values.GetElement({low}), Values.GetElement({low + 1}), Values.GetElement({low + 2}),
+                             Values.GetElement({low + 3}), Values.GetElement({low + 4}), Values.GetElement({low + 5}),
+                             Variant(false)});
+  std::vector<AnsiString> v = ParseValueArray(head, 7, what);
+  bool replace = false;
+  try {
+    replace = !VarIsEmpty(replaceFlag) && !VarIsNull(replaceFlag) && replaceFlag.AsBoolean();
+  } catch (const Exception&) {
+    throw ERequestRefused(AnsiString(what) + " refused: the replace flag is not a boolean");
+  }
+  std::vector<AnsiString> key = SchemeKey(VarArrayOf({Variant(v[0]), Variant(v[1]), Variant(v[3])}), what, db.CodePage());
+  RequireUser(v[1], what);
+  if (!(v[2].size() == 8 && AllDigits(v[2])))
+    throw ERequestRefused(AnsiString(what) + " refused: the creation date must be \"yyyymmdd\"");
+  InTransaction(db, [&] {
+    bool exists = db.Query("SELECT 1 FROM GENES WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                           {Variant(key[0]), Variant(key[1]), Variant(key[2])})
+                      .RowCount() > 0;
+    if (exists && !replace)
+      throw EAppServerError("A scheme named \"" + key[0] + "\" exists already for this user and program");
+    if (exists)
+      db.Execute(
+          "UPDATE GENES SET CREATE_DATE = ?, SCONDITION = ?, VCONDITION = ?, MODIFIER = ?, MODI_DATE = ?, "
+          "FLAG = COALESCE(FLAG, 0) + 1 WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+          {Variant(v[2]), Variant(v[4]), Variant(v[5]), Variant(FSession.UserCode), Variant(Today()),
+           Variant(key[0]), Variant(key[1]), Variant(key[2])});
+    else
+      db.Execute(
+          "INSERT INTO GENES (COMPANY, NCONDITION, CREATOR, CREATE_DATE, PROGRAMME, SCONDITION, VCONDITION, FLAG) "
+          "VALUES (?, ?, ?, ?, ?, ?, ?, 1)",
+          {Variant(FSession.CompanyCode), Variant(key[0]), Variant(key[1]), Variant(v[2]), Variant(key[2]),
+           Variant(v[4]), Variant(v[5])});
+    return 0;
+  });
+}
+
+void TCompanyData::DeleteScheme(const Variant& Key) {
+  const char* what = "Deleting the scheme";
+  TSqlBackend& db = Backend();
+  std::vector<AnsiString> key = SchemeKey(Key, what, db.CodePage());
+  RequireUser(key[1], what);
+  if (db.Execute("DELETE FROM GENES WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                 {Variant(key[0]), Variant(key[1]), Variant(key[2])}) == 0)
+    throw EAppServerError("There is no scheme named \"" + key[0] + "\" for this user and program");
+}
+
+void TCompanyData::RenameScheme(const Variant& OldKey, const Variant& NewKey) {
+  const char* what = "Renaming the scheme";
+  TSqlBackend& db = Backend();
+  std::vector<AnsiString> from = SchemeKey(OldKey, what, db.CodePage());
+  std::vector<AnsiString> to = SchemeKey(NewKey, what, db.CodePage());
+  RequireUser(from[1], what);
+  if (to[1] != from[1] || to[2] != from[2])
+    throw ERequestRefused(AnsiString(what) + " refused: only the name of a scheme can change");
+  if (to[0] == from[0]) return;
+  InTransaction(db, [&] {
+    if (db.Query("SELECT 1 FROM GENES WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                 {Variant(to[0]), Variant(to[1]), Variant(to[2])})
+            .RowCount())
+      throw EAppServerError("A scheme named \"" + to[0] + "\" exists already for this user and program");
+    if (db.Execute("UPDATE GENES SET NCONDITION = ?, MODIFIER = ?, MODI_DATE = ? "
+                   "WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                   {Variant(to[0]), Variant(FSession.UserCode), Variant(Today()), Variant(from[0]),
+                    Variant(from[1]), Variant(from[2])}) == 0)
+      throw EAppServerError("There is no scheme named \"" + from[0] + "\" for this user and program");
+    return 0;
+  });
+}
+
+// ---- Layouts ----------------------------------------------------------------
+
+namespace {
+
+// The layout kind is a class name: letters, digits and "_".
+void CheckLayoutKey(const AnsiString& Kind, const AnsiString& Name, const char* What, unsigned CodePage) {
+  bool plain = !Kind.empty();
+  for (char c : Kind)
+    plain = plain && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_');
+  if (!plain) throw ERequestRefused(AnsiString(What) + " refused: \"" + Kind + "\" is not a layout kind (a class name)");
+  CheckColumnValue("WARRANT", "NT001", Kind, CodePage);
+  CheckColumnValue("WARRANT", "NT002", Name, CodePage);
+}
+
+}  // namespace
+
+int TCompanyData::ReadLayout(const Variant& Params, Variant& Layout) {
+  const char* what = "Reading the layout";
+  TSqlBackend& db = Backend();
+  std::vector<AnsiString> key = ParseValueArray(Params, 2, what);
+  CheckLayoutKey(key[0], key[1], what, db.CodePage());
+  TRowSet rows = db.Query("SELECT NT003, NT005 FROM WARRANT WHERE NT001 = ? AND NT002 = ?",
+                          {Variant(key[0]), Variant(key[1])});
+  if (rows.RowCount() == 0) {
+    Layout = Unassigned();
+    return 0;
+  }
+  Layout = VarArrayOf({Variant(VarToStr(rows.Value(0, 0))), Variant(VarToStr(rows.Value(0, 1)))});
+  return 1;
+}
+
+int TCompanyData::LockLayout(const Variant& Params) {
+  const char* what = "Locking the layout";
+  TSqlBackend& db = Backend();
+  std::vector<AnsiString> p = ParseValueArray(Params, 4, what);
+  if (!AllDigits(Trim(p[0]))) throw ERequestRefused(AnsiString(what) + " refused: the revision number is not a number");
+  CheckLayoutKey(p[2], p[3], what, db.CodePage());
+  CheckColumnValue("WARRANT", "NT003", p[1], db.CodePage());
+  // The claim is the revision as read: it holds only while nobody has
+  // written the layout since.
+  if (db.Execute("UPDATE WARRANT SET MODIFIER = ?, MODI_DATE = ? WHERE NT001 = ? AND NT002 = ? AND NT003 = ?",
+                 {Variant(FSession.UserCode), Variant(Today()), Variant(p[2]), Variant(p[3]), Variant(p[1])}) == 0) {
+    TRowSet stored = db.Query("SELECT NT003 FROM WARRANT WHERE NT001 = ? AND NT002 = ?", {Variant(p[2]), Variant(p[3])});
+    if (stored.RowCount() == 0)
+      throw EAppServerError("The layout \"" + p[3] + "\" of " + p[2] + " does not exist");
+    throw ERevisionConflict("The layout \"" + p[3] + "\" was changed since it was read: stored revision " +
+                            VarToStr(stored.Value(0, 0)) + ", read revision " + p[1]);
+  }
+  FLocks[{p[2], p[3]}] = p[1];
+  return 1;
+}
+
+int TCompanyData::WriteLayout(bool IsUpdate, const Variant& Lines, const Variant& Params, int SizeKB) {
+  const char* what = IsUpdate ? "Rewriting the layout" : "Storing the layout";
+  TSqlBackend& db = Backend();
+  std::vector<AnsiString> p = ParseValueArray(Params, 7, what);
+  if (!VarIsArray(Lines) || VarArrayDimCount(Lines) != 1)
+    throw ERequestRefused(AnsiString(what) + " refused: the layout text must be a list of lines");
+  AnsiString text;
+  int low = VarArrayLowBound(Lines, 1), high = VarArrayHighBound(Lines, 1);
+  text.reserve(static_cast<std::size_t>(high - low + 1) * 40);
+  for (int i = low; i <= high; ++i) {
+    Variant line = Lines.GetElement({i});
+    if (VarIsArray(line) || line.VarType() == varDispatch)
+      throw ERequestRefused(AnsiString(what) + " refused: line " + std::to_string(i - low + 1) + " is not a text");
+    if (i > low) text += "\r\n";
+    text += VarToStr(line);
+  }
+  if (p[0] != FSession.CompanyCode)
+    throw ERequestRefused(AnsiString(what) + " refused: the company \"" + p[0] + "\" is not the connected company");
+  RequireUser(p[1], what);
+  if (SizeKB < 0) throw ERequestRefused(AnsiString(what) + " refused: the size is negative");
+  if (IsUpdate) {
+    const AnsiString &kind = p[4], &name = p[5], &revision = p[3];
+    CheckLayoutKey(kind, name, what, db.CodePage());
+    if (!AllDigits(revision) || revision.size() > 10)
+      throw ERequestRefused(AnsiString(what) + " refused: the new revision \"" + revision + "\" is not a number");
+    auto lock = FLocks.find({kind, name});
+    if (lock == FLocks.end())
+      throw ERevisionConflict("The layout \"" + name + "\" must be locked at the revision it was read before it is rewritten");
+    AnsiString locked = lock->second;
+    FLocks.erase(lock);
+    // Written only over the revision that was locked: a writer who came in
+    // between has changed it, and this write is refused.
+    if (db.Execute("UPDATE WARRANT SET NT003 = ?, NT004 = ?, NT005 = ?, NT006 = ?, MODIFIER = ?, MODI_DATE = ?, "
+                   "FLAG = COALESCE(FLAG, 0) + 1 WHERE NT001 = ? AND NT002 = ? AND NT003 = ?",
+                   {Variant(revision), Variant(p[6]), Variant(text), Variant(SizeKB), Variant(FSession.UserCode),
+                    Variant(Today()), Variant(kind), Variant(name), Variant(locked)}) == 0)
+      throw ERevisionConflict("The layout \"" + name + "\" was changed by another user after it was locked at revision " +
+                              locked + "; it was not rewritten");
+    return 1;
+  }
+  const AnsiString &kind = p[3], &name = p[4];
+  CheckLayoutKey(kind, name, what, db.CodePage());
+  CheckColumnValue("WARRANT", "USR_GROUP", p[2], db.CodePage());
+  return InTransaction(db, [&] {
+    if (db.Query("SELECT 1 FROM WARRANT WHERE NT001 = ? AND NT002 = ?", {Variant(kind), Variant(name)}).RowCount())
+      throw EAppServerError("A layout named \"" + name + "\" of " + kind + " exists already");
+    db.Execute("INSERT INTO WARRANT (COMPANY, CREATOR, USR_GROUP, CREATE_DATE, NT001, NT002, NT003, NT004, NT005, "
+               "NT006, FLAG) VALUES (?, ?, ?, ?, ?, ?, '1', ?, ?, ?, 1)",
+               {Variant(FSession.CompanyCode), Variant(FSession.UserCode), Variant(p[2]), Variant(Today()),
+                Variant(kind), Variant(name), Variant(p[6]), Variant(text), Variant(SizeKB)});
+    return 1;
+  });
+}
+
+int TCompanyData::DeleteLayout(const Variant& Params) {
+  const char* what = "Deleting the layout";
+  TSqlBackend& db = Backend();
+  std::vector<AnsiString> key = ParseValueArray(Params, 2, what);
+  CheckLayoutKey(key[0], key[1], what, db.CodePage());
+  return static_cast<int>(
+      db.Execute("DELETE FROM WARRANT WHERE NT001 = ? AND NT002 = ?", {Variant(key[0]), Variant(key[1])}));
+}
+
+TRowSet TCompanyData::ListLayouts(const AnsiString& FormatKey) {
+  TSqlBackend& db = Backend();
+  CheckLayoutKey(FormatKey, "", "Listing the layouts", db.CodePage());
+  return db.Query("SELECT NT002, NT004 FROM WARRANT WHERE NT001 = ? ORDER BY NT002", {Variant(FormatKey)});
+}
+
+// ---- Counts and the free statements -------------------------------------------
+
+int TCompanyData::UpdatePrintCount(const Variant& Params) {
+  TSqlBackend& db = Backend();
+  TCountRequest request = ParseCountRequest(Params, FSession.CompanyDatabase, db.CodePage());
+  // One statement: the database adds one under its row lock, so concurrent
+  // clients never lose a count. The column comes from the fixed list.
+  return static_cast<int>(db.Execute("UPDATE ASTTC SET " + request.Column + " = COALESCE(" + request.Column +
+                                         ", 0) + 1 WHERE TC001 = ? AND TC002 = ?",
+                                     {Variant(request.VoucherType), Variant(request.VoucherNumber)}));
+}
+
+int TCompanyData::RunFreeSql(const AnsiString& Sql) {
+  TSqlBackend& db = Backend();
+  TFreeStatement statement = ParseFreeStatement(Sql, FSession.CompanyDatabase, db.CodePage());
+  if (statement.Kind == TFreeStatement::SignOffLookup) {
+    TRowSet rows = db.Query("SELECT COUNT(*) FROM " + statement.Table + " WHERE " + statement.Columns[0] + " = ?",
+                            {Variant(statement.Values[0])});
+    return rows.Value(0, 0).AsInteger();
+  }
+  const std::vector<AnsiString>& v = statement.Values;  // in SendLogColumns() order
+  const char* what = "The send log record";
+  if (v[0] != FSession.CompanyCode)
+    throw ERequestRefused(AnsiString(what) + " refused: the company \"" + v[0] + "\" is not the connected company");
+  RequireUser(v[1], what);
+  if (!(v[3].size() == 8 && AllDigits(v[3])) || !(v[10].size() == 8 && AllDigits(v[10])))
+    throw ERequestRefused(AnsiString(what) + " refused: its dates must be \"yyyymmdd\"");
+  if (!AllDigits(v[4])) throw ERequestRefused(AnsiString(what) + " refused: FLAG must be a number");
+  if (v[7] != "Y" && v[7] != "N") throw ERequestRefused(AnsiString(what) + " refused: TA003 must be Y or N");
+  std::vector<Variant> params(v.begin(), v.end());
+  params[4] = Variant(std::stoi(v[4].substr(0, 9)));
+  AnsiString columns, marks;
+  for (const AnsiString& column : statement.Columns) {
+    columns += (columns.empty() ? "" : ", ") + column;
+    marks += marks.empty() ? "?" : ", ?";
+  }
+  return static_cast<int>(db.Execute("INSERT INTO ADMTA (" + columns + ") VALUES (" + marks + ")", params));
+}

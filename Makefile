@@ -8,8 +8,9 @@ JOBS ?= $(shell nproc)
 # Debian packages the build and the tests need.
 DEB_PACKAGES := cmake ninja-build g++ pkg-config \
   libgtest-dev libgmock-dev libbenchmark-dev \
-  libicu-dev \
-  libsqlite3-dev sqlite3 libpq-dev postgresql
+  libicu-dev libxml2-dev \
+  libsqlite3-dev sqlite3 libpq-dev postgresql \
+  libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev fonts-noto-cjk fonts-dejavu-core
 
 .PHONY: deps configure build test demo clean
 

@@ -713,6 +713,10 @@ void TWinControl::CNKeyDown(TMessage& Message) {
   Message.Result = 1;
   if (!ComponentState().Contains(csDesigning)) {
     if (Perform(CM_CHILDKEY, Message.WParam, ObjectToLParam(this)) != 0) return;
+    if (TCustomForm* f = GetParentForm(this);
+        f && FormShortCutHandler &&
+        FormShortCutHandler(f, static_cast<unsigned short>(Message.WParam), KeyDataToShiftState(Message.LParam)))
+      return;
     LRESULT mask = 0;
     switch (Message.WParam) {
       case VK_TAB: mask = DLGC_WANTTAB; break;

@@ -349,6 +349,9 @@ TCustomForm* ValidParentForm(const TControl* Control);
 // The control that owns a window handle, or nullptr.
 TWinControl* FindControl(HWND Handle);
 
+// Asked before a key down reaches the focused control of Form (Menus.cpp
+// installs it): true when the key was a menu shortcut and is used up.
+inline bool (*FormShortCutHandler)(TCustomForm* Form, unsigned short Key, TShiftState Shift) = nullptr;
 // Presses a key on the window that has the keyboard focus (or, without one,
 // on the active window): queues WM_KEYDOWN and WM_KEYUP with the modifiers,
 // and the WM_CHAR the key makes follows when the key down is processed.

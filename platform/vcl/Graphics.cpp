@@ -1,5 +1,6 @@
 #include "platform/vcl/Graphics.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/vcl/Publisher.h"
@@ -8,7 +9,32 @@ KW_DEFINE_ENUM_TYPEINFO(TFontStyle, "fsBold", "fsItalic", "fsUnderline", "fsStri
 KW_DEFINE_SET_TYPEINFO(TFontStyles, TFontStyle)
 KW_DEFINE_ENUM_TYPEINFO(TFontPitch, "fpDefault", "fpVariable", "fpFixed")
 
+KW_DEFINE_ENUM_TYPEINFO(TBrushStyle, "bsSolid", "bsClear", "bsHorizontal", "bsVertical",
+                        "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross")
+KW_DEFINE_ENUM_TYPEINFO(TPenStyle, "psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot",
+                        "psClear", "psInsideFrame")
+KW_DEFINE_ENUM_TYPEINFO(TPenMode, "pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
+                        "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen",
+                        "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor")
+
 KW_REGISTER_CLASS(TFont)
+KW_REGISTER_CLASS(TBrush)
+KW_REGISTER_CLASS(TPen)
+
+TRect IntersectRect(const TRect& A, const TRect& B) {
+  TRect R{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+          std::min(A.Bottom, B.Bottom)};
+  if (R.IsEmpty()) return TRect{};
+  return R;
+}
+
+TRect OffsetRect(const TRect& R, int DX, int DY) {
+  return {R.Left + DX, R.Top + DY, R.Right + DX, R.Bottom + DY};
+}
+
+TRect InflateRect(const TRect& R, int DX, int DY) {
+  return {R.Left - DX, R.Top - DY, R.Right + DX, R.Bottom + DY};
+}
 
 void TFont::PublishMembers(TPublisher<TFont>& P) {
   P.Property("Charset", &TFont::Charset, &TFont::SetCharset)
@@ -97,3 +123,85 @@ void TFont::Assign(const TPersistent* Source) {
 }
 
 void TFont::Changed() { OnChange(this); }
+
+// ---- TBrush ------------------------------------------------------------------
+
+void TBrush::PublishMembers(TPublisher<TBrush>& P) {
+  P.Property("Color", &TBrush::Color, &TBrush::SetColor).Type(TypeInfo_TColor()).Default(clWhite);
+  P.Property("Style", &TBrush::Style, &TBrush::SetStyle).Default(bsSolid);
+}
+
+void TBrush::SetColor(TColor Value) {
+  if (Value == FColor) return;
+  FColor = Value;
+  // A colour on a clear brush makes it solid again, as the run-time does.
+  if (FStyle == bsClear) FStyle = bsSolid;
+  Changed();
+}
+
+void TBrush::SetStyle(TBrushStyle Value) {
+  if (Value == FStyle) return;
+  FStyle = Value;
+  Changed();
+}
+
+void TBrush::Assign(const TPersistent* Source) {
+  if (const TBrush* b = ObjectAs<TBrush>(Source)) {
+    if (b == this) return;
+    bool changed = b->FColor != FColor || b->FStyle != FStyle;
+    FColor = b->FColor;
+    FStyle = b->FStyle;
+    if (changed) Changed();
+    return;
+  }
+  TPersistent::Assign(Source);
+}
+
+// ---- TPen --------------------------------------------------------------------
+
+void TPen::PublishMembers(TPublisher<TPen>& P) {
+  P.Property("Color", &TPen::Color, &TPen::SetColor).Type(TypeInfo_TColor()).Default(clBlack);
+  P.Property("Mode", &TPen::Mode, &TPen::SetMode).Default(pmCopy);
+  P.Property("Style", &TPen::Style, &TPen::SetStyle).Default(psSolid);
+  P.Property("Width", &TPen::Width, &TPen::SetWidth).Default(1);
+}
+
+void TPen::SetColor(TColor Value) {
+  if (Value == FColor) return;
+  FColor = Value;
+  Changed();
+}
+
+void TPen::SetWidth(int Value) {
+  if (Value < 1) Value = 1;
+  if (Value == FWidth) return;
+  FWidth = Value;
+  Changed();
+}
+
+void TPen::SetStyle(TPenStyle Value) {
+  if (Value == FStyle) return;
+  FStyle = Value;
+  Changed();
+}
+
+void TPen::SetMode(TPenMode Value) {
+  if (Value == FMode) return;
+  FMode = Value;
+  Changed();
+}
+
+void TPen::Assign(const TPersistent* Source) {
+  if (const TPen* p = ObjectAs<TPen>(Source)) {
+    if (p == this) return;
+    bool changed =
+        p->FColor != FColor || p->FWidth != FWidth || p->FStyle != FStyle || p->FMode != FMode;
+    FColor = p->FColor;
+    FWidth = p->FWidth;
+    FStyle = p->FStyle;
+    FMode = p->FMode;
+    if (changed) Changed();
+    return;
+  }
+  TPersistent::Assign(Source);
+}

@@ -1,7 +1,7 @@
 #pragma once
-// Fonts as controls carry them. This is the small part the window layer needs
-// (name, height and size, charset, colour, style, pitch, change notification);
-// the drawing layer builds on the same class.
+// Fonts, brushes and pens as controls and canvases carry them, and the
+// geometry types drawing code passes around. Text metrics live in
+// FontEngine.h, bitmaps and canvases in Bitmap.h.
 
 #include "platform/rtl/AnsiStrings.h"
 #include "platform/rtl/Object.h"
@@ -10,6 +10,45 @@
 #include "platform/vcl/Sets.h"
 #include "platform/vcl/TypeInfo.h"
 
+// ---- Geometry ----------------------------------------------------------------
+struct TPoint {
+  int X = 0;
+  int Y = 0;
+  friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+struct TSize {
+  int cx = 0;
+  int cy = 0;
+  friend bool operator==(const TSize&, const TSize&) = default;
+};
+
+// Right and Bottom are exclusive, as in the run-time.
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  int Width() const { return Right - Left; }
+  int Height() const { return Bottom - Top; }
+  bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+  bool Contains(int X, int Y) const { return X >= Left && X < Right && Y >= Top && Y < Bottom; }
+  friend bool operator==(const TRect&, const TRect&) = default;
+};
+
+inline TRect Rect(int Left, int Top, int Right, int Bottom) { return {Left, Top, Right, Bottom}; }
+inline TRect Bounds(int Left, int Top, int Width, int Height) {
+  return {Left, Top, Left + Width, Top + Height};
+}
+inline TPoint Point(int X, int Y) { return {X, Y}; }
+// The common part of two rectangles; an empty rectangle (all zero) when they
+// do not overlap.
+TRect IntersectRect(const TRect& A, const TRect& B);
+// A copy moved by (DX, DY).
+TRect OffsetRect(const TRect& R, int DX, int DY);
+// A copy shrunk by DX on the left and right and DY on the top and bottom.
+TRect InflateRect(const TRect& R, int DX, int DY);
+
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle>;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
@@ -17,6 +56,16 @@ enum TFontPitch { fpDefault, fpVariable, fpFixed };
 KW_DECLARE_TYPEINFO(TFontStyle)
 KW_DECLARE_TYPEINFO(TFontStyles)
 KW_DECLARE_TYPEINFO(TFontPitch)
+
+enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross,
+                   bsDiagCross };
+enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TPenMode { pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
+                pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor,
+                pmNotXor };
+KW_DECLARE_TYPEINFO(TBrushStyle)
+KW_DECLARE_TYPEINFO(TPenStyle)
+KW_DECLARE_TYPEINFO(TPenMode)
 
 template <class C>
 class TPublisher;
@@ -68,4 +117,59 @@ class TFont : public TPersistent {
   TFontStyles FStyle;
   TFontPitch FPitch = fpDefault;
   int FPixelsPerInch = 96;
+};
+
+// What fills areas: a colour and a hatch style (bsClear fills nothing).
+class TBrush : public TPersistent {
+  KW_DECLARE_CLASS(TBrush, TPersistent)
+ public:
+  static void PublishMembers(TPublisher<TBrush>& P);
+
+  TBrush() = default;
+  TBrush(const TBrush&) = delete;
+  TBrush& operator=(const TBrush&) = delete;
+
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  TBrushStyle Style() const { return FStyle; }
+  void SetStyle(TBrushStyle Value);
+  void Assign(const TPersistent* Source) override;
+
+  TNotifyEvent OnChange;
+
+ private:
+  void Changed() { OnChange(this); }
+  TColor FColor = clWhite;
+  TBrushStyle FStyle = bsSolid;
+};
+
+// What draws lines and frames: a colour, a width in pixels and a style.
+class TPen : public TPersistent {
+  KW_DECLARE_CLASS(TPen, TPersistent)
+ public:
+  static void PublishMembers(TPublisher<TPen>& P);
+
+  TPen() = default;
+  TPen(const TPen&) = delete;
+  TPen& operator=(const TPen&) = delete;
+
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  int Width() const { return FWidth; }
+  // Widths below 1 draw as 1, as the drawing layer does.
+  void SetWidth(int Value);
+  TPenStyle Style() const { return FStyle; }
+  void SetStyle(TPenStyle Value);
+  TPenMode Mode() const { return FMode; }
+  void SetMode(TPenMode Value);
+  void Assign(const TPersistent* Source) override;
+
+  TNotifyEvent OnChange;
+
+ private:
+  void Changed() { OnChange(this); }
+  TColor FColor = clBlack;
+  int FWidth = 1;
+  TPenStyle FStyle = psSolid;
+  TPenMode FMode = pmCopy;
 };

@@ -15,4 +15,4 @@ KW_DECLARE_EXCEPTION(ERequestRefused, EAppServerError)
 // An optimistic write found the stored revision changed since it was read.
 KW_DECLARE_EXCEPTION(ERevisionConflict, EAppServerError)
 // The database refused or failed a statement; the message is the backend's.
-KW_DECLARE_EXCEPTION(EDatabaseError, EAppServerError)
+#include "platform/db/DBErrors.h"  // EDatabaseError, shared with the data layer (one class of that name)

@@ -10,7 +10,7 @@ DEB_PACKAGES := cmake ninja-build g++ pkg-config \
   libgtest-dev libgmock-dev libbenchmark-dev \
   libicu-dev libxml2-dev \
   libsqlite3-dev sqlite3 libpq-dev postgresql \
-  libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev fonts-noto-cjk fonts-dejavu-core
+  libfreetype-dev libfontconfig-dev libpng-dev libjpeg-dev zlib1g-dev poppler-utils qpdf fonts-noto-cjk fonts-dejavu-core
 
 .PHONY: deps configure build test demo clean
 

@@ -1,9 +1,15 @@
 #include "appserver/CompanyData.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <set>
+
 #include "appserver/AppServerErrors.h"
 #include "appserver/ClientStatements.h"
 #include "appserver/SqlDialect.h"
 #include "platform/rtl/AnsiText.h"
+#include "platform/rtl/CodePages.h"
 #include "platform/rtl/DateTime.h"
 
 namespace {
@@ -396,4 +402,233 @@ int TCompanyData::RunFreeSql(const AnsiString& Sql) {
     marks += marks.empty() ? "?" : ", ?";
   }
   return static_cast<int>(db.Execute("INSERT INTO ADMTA (" + columns + ") VALUES (" + marks + ")", params));
+}
+
+// ---- Sign-off history ---------------------------------------------------------
+
+namespace {
+
+// A strict reader of the request's few constructs; every refusal names the
+// byte offset where the text stopped being what the request must be.
+class TSignOffReader {
+ public:
+  explicit TSignOffReader(const AnsiString& Text) : FText(Text) {}
+
+  [[noreturn]] void Refuse(const AnsiString& Why) const {
+    throw ERequestRefused("The sign-off request was refused: " + Why + " (at byte " + std::to_string(FPos) + ")");
+  }
+  void SkipBlanks() {
+    while (FPos < FText.size() &&
+           (FText[FPos] == ' ' || FText[FPos] == '\t' || FText[FPos] == '\r' || FText[FPos] == '\n'))
+      ++FPos;
+  }
+  bool AtEnd() const { return FPos >= FText.size(); }
+  bool Take(const char* Literal) {
+    std::size_t n = std::char_traits<char>::length(Literal);
+    if (FText.compare(FPos, n, Literal) != 0) return false;
+    FPos += n;
+    return true;
+  }
+  void Expect(const char* Literal, const char* Why) {
+    if (!Take(Literal)) Refuse(Why);
+  }
+  bool AtBlank() const {
+    return !AtEnd() && (FText[FPos] == ' ' || FText[FPos] == '\t' || FText[FPos] == '\r' || FText[FPos] == '\n');
+  }
+  AnsiString Name() {
+    std::size_t start = FPos;
+    while (!AtEnd() && (std::isalnum(static_cast<unsigned char>(FText[FPos])) || FText[FPos] == '_')) ++FPos;
+    if (FPos == start) Refuse("expected an attribute name or \"/>\"");
+    return FText.substr(start, FPos - start);
+  }
+  // A quoted value with the XML entities decoded. Code-page trail bytes
+  // never fall in the ASCII range of the delimiters, so a byte scan is safe.
+  AnsiString Value() {
+    if (AtEnd() || (FText[FPos] != '\'' && FText[FPos] != '"')) Refuse("expected a quoted value");
+    char quote = FText[FPos++];
+    AnsiString out;
+    while (true) {
+      if (AtEnd()) Refuse("the value is not closed");
+      char c = FText[FPos];
+      if (c == quote) break;
+      if (c == '<') Refuse("\"<\" inside a value");
+      if (c == '&') {
+        static const std::pair<const char*, char> kEntities[] = {
+            {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}};
+        bool known = false;
+        for (const auto& [entity, ch] : kEntities)
+          if (Take(entity)) {
+            out += ch;
+            known = true;
+            break;
+          }
+        if (!known) Refuse("\"&\" that is not one of the XML entities");
+        continue;
+      }
+      out += c;
+      ++FPos;
+    }
+    ++FPos;
+    return out;
+  }
+
+ private:
+  const AnsiString& FText;
+  std::size_t FPos = 0;
+};
+
+AnsiString XmlEscape(const AnsiString& Text) {
+  AnsiString out;
+  out.reserve(Text.size());
+  for (char c : Text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '\'': out += "&apos;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// The forms once each, in request order.
+std::vector<TSignOffForm> DistinctForms(std::vector<TSignOffForm> Forms) {
+  std::vector<TSignOffForm> out;
+  std::set<std::array<AnsiString, 4>> seen;
+  for (TSignOffForm& form : Forms)
+    if (seen.insert({form.FormType, form.SheetNo, form.Parameter3, form.Parameter4}).second)
+      out.push_back(std::move(form));
+  return out;
+}
+
+// The 13 answer columns of a step, in answer order.
+constexpr const char* kStepColumns = "MH005, MH006, MH007, MH008, MH009, MH010, MH011, MH012, MH013, MH014, MH015, MH016, MH017";
+constexpr int kStepColumnCount = 13;
+
+TRowSet StepsOf(TSqlBackend& Db, const TSignOffForm& Form) {
+  return Db.Query(AnsiString("SELECT ") + kStepColumns +
+                      ", MH018 FROM SGSMH WHERE MH001 = ? AND MH002 = ? AND MH003 = ? AND MH004 = ? ORDER BY MH007",
+                  {Variant(Trim(Form.FormType)), Variant(Trim(Form.SheetNo)), Variant(Trim(Form.Parameter3)),
+                   Variant(Trim(Form.Parameter4))});
+}
+
+}  // namespace
+
+std::vector<TSignOffForm> ParseSignOffRequest(const AnsiString& Request, unsigned CodePage) {
+  // A form takes about 100 bytes; anything far beyond the largest accepted
+  // request is refused before it is read.
+  if (Request.size() > static_cast<std::size_t>(MaxSignOffForms) * 400)
+    throw ERequestRefused("The sign-off request was refused: it is longer than " +
+                          std::to_string(MaxSignOffForms * 400) + " bytes");
+  TSignOffReader reader(Request);
+  std::vector<TSignOffForm> forms;
+  reader.SkipBlanks();
+  reader.Expect("<FormSet>", "the request must start with \"<FormSet>\"");
+  while (true) {
+    reader.SkipBlanks();
+    if (reader.Take("</FormSet>")) break;
+    reader.Expect("<Form", "expected \"<Form\" or \"</FormSet>\"");
+    if (!reader.AtBlank() && !reader.Take("/>")) reader.Refuse("expected blanks after \"<Form\"");
+    if (static_cast<int>(forms.size()) == MaxSignOffForms)
+      reader.Refuse("more than " + std::to_string(MaxSignOffForms) + " forms");
+    TSignOffForm form;
+    bool seen[5] = {};
+    while (true) {
+      reader.SkipBlanks();
+      if (reader.Take("/>")) break;
+      AnsiString name = reader.Name();
+      static const char* const kNames[] = {"wfProgramID", "wfFormType", "wfSheetNo", "wfParameter3", "wfParameter4"};
+      int which = -1;
+      for (int i = 0; i < 5; ++i)
+        if (name == kNames[i]) which = i;
+      if (which < 0) reader.Refuse("unknown attribute \"" + name + "\"");
+      if (seen[which]) reader.Refuse("the attribute \"" + name + "\" is given twice");
+      seen[which] = true;
+      reader.SkipBlanks();
+      reader.Expect("=", "expected \"=\" after the attribute name");
+      reader.SkipBlanks();
+      AnsiString value = reader.Value();
+      AnsiString* target[] = {nullptr, &form.FormType, &form.SheetNo, &form.Parameter3, &form.Parameter4};
+      static const char* const kColumns[] = {"MH001", "MH001", "MH002", "MH003", "MH004"};
+      for (char c : value)
+        if (static_cast<unsigned char>(c) < ' ') reader.Refuse("the value of " + name + " holds a control character");
+      try {
+        CheckColumnValue("SGSMH", kColumns[which], Trim(value), CodePage);
+      } catch (const ERequestRefused& e) {
+        reader.Refuse("the value of " + name + " is not accepted: " + e.Message);
+      }
+      if (target[which]) *target[which] = value;
+    }
+    if (Trim(form.FormType).empty() || Trim(form.SheetNo).empty())
+      reader.Refuse("a form without its wfFormType or wfSheetNo");
+    forms.push_back(std::move(form));
+  }
+  reader.SkipBlanks();
+  if (!reader.AtEnd()) reader.Refuse("text after \"</FormSet>\"");
+  return forms;
+}
+
+Variant TCompanyData::SignOffList(const AnsiString& Request) {
+  TSqlBackend& db = Backend();
+  std::vector<TSignOffForm> forms = DistinctForms(ParseSignOffRequest(Request, db.CodePage()));
+  std::map<AnsiString, bool> enabled;
+  std::vector<Variant> answer{Variant(0)};
+  for (const TSignOffForm& form : forms) {
+    AnsiString type = Trim(form.FormType);
+    auto known = enabled.find(type);
+    if (known == enabled.end())
+      known = enabled
+                  .emplace(type, db.Query("SELECT 1 FROM ADMMQ WHERE MQ002 = ? AND MQ004 = 'Y'", {Variant(type)})
+                                         .RowCount() > 0)
+                  .first;
+    if (!known->second) continue;
+    TRowSet steps = StepsOf(db, form);
+    if (steps.RowCount() == 0) continue;
+    Variant table = VarArrayCreate({0, steps.RowCount() - 1, 0, kStepColumnCount - 1}, varVariant);
+    for (int r = 0; r < steps.RowCount(); ++r)
+      for (int c = 0; c < kStepColumnCount; ++c) table.PutElement({r, c}, Variant(Trim(VarToStr(steps.Value(r, c)))));
+    answer.push_back(VarArrayOf({Variant(steps.RowCount()), Variant(form.FormType), Variant(form.SheetNo),
+                                 Variant(form.Parameter3), Variant(form.Parameter4), table}));
+  }
+  answer[0] = Variant(static_cast<int>(answer.size()) - 1);
+  return VarArrayOf(answer);
+}
+
+AnsiString TCompanyData::SignOffText(const AnsiString& Request, const AnsiString& ProgramCode) {
+  TSqlBackend& db = Backend();
+  AnsiString program = Trim(ProgramCode);
+  if (program.empty()) throw ERequestRefused("The sign-off request was refused: the program code is empty");
+  CheckColumnValue("SGSMC", "MC001", program, db.CodePage());
+  std::vector<TSignOffForm> forms = DistinctForms(ParseSignOffRequest(Request, db.CodePage()));
+  const AnsiString inProgress = Utf8ToAnsi("签核中", db.CodePage());
+  std::map<AnsiString, bool> enabled;
+  AnsiString out = "<FormSet>";
+  for (const TSignOffForm& form : forms) {
+    AnsiString type = Trim(form.FormType);
+    auto known = enabled.find(type);
+    if (known == enabled.end())
+      known = enabled
+                  .emplace(type, db.Query("SELECT 1 FROM SGSMC WHERE MC001 = ? AND MC002 = ? AND MC004 = 'Y'",
+                                          {Variant(program), Variant(type)})
+                                         .RowCount() > 0)
+                  .first;
+    if (!known->second) continue;
+    TRowSet steps = StepsOf(db, form);
+    if (steps.RowCount() == 0) continue;
+    auto text = [&](int Row, int Column) { return Trim(VarToStr(steps.Value(Row, Column))); };
+    AnsiString body;
+    for (int r = 0; r < steps.RowCount(); ++r) {
+      // gate, branch, signer, title, state, signed date, opinion
+      body += text(r, 0) + "  " + text(r, 1) + "  " + text(r, 10) + "  " + text(r, 12) + "  " + text(r, 6) + "  " +
+              text(r, 5) + "  " + text(r, 13) + "||";
+    }
+    const int last = steps.RowCount() - 1;
+    body += text(last, 5).empty() ? inProgress : text(last, 6);
+    out += "<Form wfFormType='" + XmlEscape(form.FormType) + "' wfSheetNo='" + XmlEscape(form.SheetNo) +
+           "' wfParameter3='" + XmlEscape(form.Parameter3) + "' wfParameter4='" + XmlEscape(form.Parameter4) + "'>" +
+           XmlEscape(body) + "</Form>";
+  }
+  return out + "</FormSet>";
 }

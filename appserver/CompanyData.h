@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "appserver/RowSet.h"
 #include "appserver/SqlBackend.h"
@@ -33,6 +34,26 @@ struct TSessionInfo {
   AnsiString CompanyDatabase;
   AnsiString MainTable;
 };
+
+// One form of a sign-off request: the keys of one voucher, as the client
+// wrote them (type and number, then up to two further values, empty when
+// the voucher has fewer keys).
+struct TSignOffForm {
+  AnsiString FormType, SheetNo, Parameter3, Parameter4;
+  bool operator==(const TSignOffForm&) const = default;
+};
+
+// The sign-off request text the client sends:
+//   <FormSet> <Form wfProgramID='' wfFormType='A1' wfSheetNo ='2023010001'
+//     wfParameter3='' wfParameter4='' /> ... </FormSet>
+// Blanks (also CR LF) may stand between the parts and around "="; values
+// are quoted with ' or " and may use the five XML entities. The attributes
+// are exactly those five, each at most once, and the type and number must
+// not be empty. Anything else (other elements, text, comments, a second
+// FormSet, a value longer than its column) raises ERequestRefused naming
+// what was wrong and where. At most MaxSignOffForms forms are accepted.
+constexpr int MaxSignOffForms = 20000;
+std::vector<TSignOffForm> ParseSignOffRequest(const AnsiString& Request, unsigned CodePage);
 
 class TCompanyData {
  public:
@@ -108,6 +129,27 @@ class TCompanyData {
   // the send-log record (returns 1); see ParseFreeStatement. The record's
   // company and user must be the session's.
   int RunFreeSql(const AnsiString& Sql);
+
+  // The sign-off history (table SGSMH) of the vouchers a request names
+  // (see ParseSignOffRequest); vouchers without history, or whose type is
+  // not enabled for sign-off, are left out. Steps come in serial order.
+  //
+  // [GetSGData] The list form: [count, entry, ...], each entry
+  // [step count, type, number, parameter 3, parameter 4, steps] with steps a
+  // two-dimensional array [step, column] of 13 texts: 0 gate, 1 branch,
+  // 2 serial, 3 role, 4 received, 5 signed ("yyyymmdd", empty while
+  // pending), 6 state, 7 receiver ID, 8 receiver name, 9 signer ID,
+  // 10 signer name, 11 department position, 12 signer title. Types are those
+  // enabled in ADMMQ.
+  Variant SignOffList(const AnsiString& Request);
+  // [GetWebserviceSGData] The text form: "<FormSet><Form wfFormType='..'
+  // wfSheetNo='..' wfParameter3='..' wfParameter4='..'>step||step||final
+  // result</Form>...</FormSet>" (no XML declaration; texts in the database
+  // code page, XML-escaped). A step is gate, branch, signer, title, state,
+  // signed date and opinion joined by two blanks; the final result is the
+  // state of the last step when it is signed, else "签核中". Types are those
+  // SGSMC enables for ProgramCode.
+  AnsiString SignOffText(const AnsiString& Request, const AnsiString& ProgramCode);
 
  private:
   void RequireUser(const AnsiString& UserCode, const char* What) const;

@@ -171,6 +171,7 @@ class TDemoGenerator {
       Suppliers();
       Assets();
       Vouchers();
+      SignOffHistory();
       FDb.Commit();
     } catch (...) {
       FDb.Rollback();
@@ -245,6 +246,7 @@ class TDemoGenerator {
       row.push_back(v);
     out->Add(row);
     FUsers.push_back(kDemoAdmin);
+    FUserNames.push_back("系统管理员");
     for (int i = 1; i <= 12; ++i) {
       AnsiString code = "U" + Digits(i, 3);
       const TDepartment& dept = kDepartments[static_cast<std::size_t>(1 + i % 4)];
@@ -256,6 +258,7 @@ class TDemoGenerator {
         row.push_back(v);
       out->Add(row);
       FUsers.push_back(code);
+      FUserNames.push_back(name);
     }
     out->Finish();
     FSummary.Users = static_cast<int>(FUsers.size());
@@ -560,10 +563,68 @@ class TDemoGenerator {
         row.push_back(value);
       header->Add(row);
       ++FSummary.Vouchers;
+      if (acquisition) FSignedVouchers.push_back({type.Code, number, docDate, creator, audited == "Y"});
     }
     header->Finish();
     detail->Finish();
   }
+
+  // The acquisition vouchers run through the sign-off workflow (ADMMQ): the
+  // audited ones are approved at every step; the others wait at a step or
+  // were rejected there. Drawn from a random stream of their own so that the
+  // vouchers stay the same whether or not this runs.
+  void SignOffHistory() {
+    struct TStep {
+      const char* Role;
+      const char* Title;
+      const char* Position;
+      std::size_t Signer;  // index into the users
+    };
+    const TStep steps[] = {{"部门审核", "部门经理", "D300-M", 1},
+                           {"财务审核", "财务经理", "D200-M", 3},
+                           {"总经理核准", "总经理", "D100-G", 0}};
+    const std::vector<const char*> approvals = {"同意", "同意，请续办", "核准", "拟同意，按合同付款", "同意购置"};
+    const std::vector<const char*> rejections = {"金额超出预算，请重新报价", "请补附合同及发票", "非本年度采购计划项目"};
+    TDemoRandom random(FOptions.Seed ^ 0x5A5A5A5AULL);
+    auto out = FDb.BulkInsert("SGSMH", Columns({"MH001", "MH002", "MH003", "MH004", "MH005", "MH006", "MH007",
+                                                "MH008", "MH009", "MH010", "MH011", "MH012", "MH013", "MH014",
+                                                "MH015", "MH016", "MH017", "MH018"}));
+    std::vector<Variant> row;
+    for (const TSignedVoucher& voucher : FSignedVouchers) {
+      // Approved throughout, or stopped at step `stop`: pending, or rejected.
+      int stop = voucher.Approved ? 3 : static_cast<int>(random.Range(0, 2));
+      bool rejected = !voucher.Approved && random.Chance(25);
+      TDateTime when = voucher.Date;
+      for (int i = 0; i <= std::min(stop, 2); ++i) {
+        const TStep& step = steps[i];
+        const std::size_t signer = std::min(step.Signer, FUsers.size() - 1);
+        const bool signedNow = i < stop || rejected;
+        TDateTime received = when;
+        when = when + static_cast<double>(random.Range(0, 2));
+        AnsiString state = !signedNow ? "待签核" : (i == stop ? "驳回" : "核准");
+        const char* opinion = !signedNow ? "" : (i == stop ? random.Pick(rejections) : random.Pick(approvals));
+        Standard(row, voucher.Creator, Date8(voucher.Date));
+        for (Variant v : {Variant(voucher.Type), Variant(voucher.Number), Variant(""), Variant(""),
+                          Variant(std::to_string(i + 1)), Variant("1"), Variant(Digits(i + 1, 4)), T(step.Role),
+                          Variant(Date8(received)), Variant(signedNow ? Date8(when) : AnsiString()), T(state),
+                          Variant(FUsers[signer]), T(FUserNames[signer]),
+                          Variant(signedNow ? FUsers[signer] : AnsiString()),
+                          signedNow ? T(FUserNames[signer]) : Variant(""), Variant(step.Position), T(step.Title),
+                          T(opinion)})
+          row.push_back(v);
+        out->Add(row);
+        if (!signedNow || i == stop) break;
+      }
+    }
+    out->Finish();
+  }
+
+  struct TSignedVoucher {
+    AnsiString Type, Number;
+    TDateTime Date;
+    AnsiString Creator;
+    bool Approved;
+  };
 
   TSqlBackend& FDb;
   TDemoOptions FOptions;
@@ -571,6 +632,8 @@ class TDemoGenerator {
   TText FText;
   TDemoSummary FSummary;
   std::vector<AnsiString> FUsers, FSuppliers;
+  std::vector<std::string> FUserNames;  // UTF-8, by the users' order
+  std::vector<TSignedVoucher> FSignedVouchers;
   std::vector<TAsset> FAssets;
 };
 

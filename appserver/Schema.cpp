@@ -158,6 +158,18 @@ std::vector<TTableDef> BuildSchema() {
                           T("MC004", 1, "启用"), T("MC005", 120, "服务地址")},
                          {"MC001", "MC002"}, {{"MC002"}}));
 
+  // The sign-off history of each voucher as the workflow recorded it: one
+  // row a step, keyed by the voucher's keys (type, number and up to two more
+  // values) and the step's serial number.
+  tables.push_back(Table("SGSMH", "签核历程",
+                         {T("MH001", 10, "单别"), T("MH002", 20, "单号"), T("MH003", 20, "参数三"),
+                          T("MH004", 20, "参数四"), T("MH005", 4, "关号"), T("MH006", 4, "支号"),
+                          T("MH007", 4, "流水号"), T("MH008", 20, "流程角色"), T("MH009", 8, "收件时间"),
+                          T("MH010", 8, "签核时间"), T("MH011", 10, "签核状态"), T("MH012", 10, "收件人ID"),
+                          T("MH013", 30, "收件人姓名"), T("MH014", 10, "签核人ID"), T("MH015", 30, "签核人姓名"),
+                          T("MH016", 10, "部门职位代号"), T("MH017", 20, "签核人职称"), T("MH018", 255, "签核意见")},
+                         {"MH001", "MH002", "MH003", "MH004", "MH007"}));
+
   tables.push_back(Table("GENES", "条件方案",
                          {T("NCONDITION", 20, "方案名称"), T("CREATOR", 10, "创建者"),
                           T("CREATE_DATE", 8, "创建日期"), T("PROGRAMME", 10, "程序代号"),

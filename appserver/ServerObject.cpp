@@ -71,6 +71,13 @@ Variant NumberAnswer(F Operation) {
   }
 }
 
+// A sign-off argument, which must be a text (or a number, as a text).
+AnsiString RequestText(const Variant& Value, const char* What) {
+  if (VarIsArray(Value) || Value.VarType() == varDispatch || Value.IsNull() || Value.IsEmpty())
+    throw ERequestRefused(AnsiString("The sign-off request was refused: the ") + What + " must be a text");
+  return VarToStr(Value);
+}
+
 }  // namespace
 
 void SetServerDatabaseConfig(const TDatabaseConfig& Config) {
@@ -179,8 +186,10 @@ TServerObject::TServerObject(TDatabaseConfig Config) : FData(std::make_unique<TC
     return Variant(found);
   });
   DefineMethod("UpdatePrintCount", 1, 1, [&data](TAutoArgs& A) { return Variant(data.UpdatePrintCount(A[0])); });
-  DefineMethod("GetSGData", 1, 1, [](TAutoArgs&) { return Variant(); });
-  DefineMethod("GetWebserviceSGData", 2, 2, [](TAutoArgs&) { return Variant(""); });
+  DefineMethod("GetSGData", 1, 1, [&data](TAutoArgs& A) { return data.SignOffList(RequestText(A[0], "request")); });
+  DefineMethod("GetWebserviceSGData", 2, 2, [&data](TAutoArgs& A) {
+    return Variant(data.SignOffText(RequestText(A[0], "request"), RequestText(A[1], "program code")));
+  });
 }
 
 TServerObject::~TServerObject() = default;

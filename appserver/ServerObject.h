@@ -15,9 +15,10 @@
 //   RunUpdFlagSQL([4 params]) -> 1, or -1 when the revision changed
 //   GetBlobField([kind, name], ref layout) -> 1 with [revision, text], or 0
 //   UpdatePrintCount(ref [table, column, condition]) -> vouchers counted
-//   GetSGData(ref text), GetWebserviceSGData(ref text, ref program): the
-//     sign-off history; this server has no sign-off product attached and
-//     answers with none (Unassigned / "").
+//   GetSGData(ref request) -> the sign-off history in the list form,
+//   GetWebserviceSGData(ref request, ref program) -> the same in the text
+//     form (TCompanyData::SignOffList / SignOffText); a malformed request
+//     is raised to the client.
 // Providers: "Provider1", "Provider2", "pvdTemp" and "SimpleSql" run the
 // client's SELECT (given as the data request or the command text);
 // "pvdConSave" serves the schemes LoadTable chose.

@@ -7,12 +7,7 @@
 // Prints both times (best of the runs) and their ratio; with --check the exit
 // code is 1 when the fetch takes more than twice as long as sqlite3.
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,48 +18,11 @@
 #include "appserver/CompanyData.h"
 #include "appserver/DemoData.h"
 #include "appserver/SqlBackend.h"
+#include "bench/sqlite_shell_timing.h"
 #include "platform/rtl/Exceptions.h"
 #include "tests/appserver/report_statement.h"
 
-namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double Seconds(TClock::time_point Since) { return std::chrono::duration<double>(TClock::now() - Since).count(); }
-
-double CpuSeconds(const rusage& Usage) {
-  return static_cast<double>(Usage.ru_utime.tv_sec + Usage.ru_stime.tv_sec) +
-         static_cast<double>(Usage.ru_utime.tv_usec + Usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Wall and processor time of one run: on a busy machine the processor time
-// is the steadier measure.
-struct TTiming {
-  double Wall = 0, Cpu = 0;
-};
-
-// Runs sqlite3 on the file with its output thrown away.
-TTiming RunSqliteShell(const std::string& File, const std::string& Query) {
-  std::fflush(stdout);  // the child must not print our buffered lines again
-  TClock::time_point start = TClock::now();
-  pid_t child = fork();
-  if (child == 0) {
-    FILE* null = std::freopen("/dev/null", "w", stdout);
-    (void)null;
-    execlp("sqlite3", "sqlite3", File.c_str(), Query.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "appserver_fetch: sqlite3 failed (is the Debian package \"sqlite3\" installed?)\n");
-    std::exit(2);
-  }
-  return {Seconds(start), CpuSeconds(usage)};
-}
-
-}  // namespace
+using namespace kwbench;
 
 int main(int argc, char** argv) {
   int rows = 100000, runs = 5;
@@ -102,7 +60,7 @@ int main(int argc, char** argv) {
 
     std::vector<TTiming> fetch, shell;
     int fetched = 0;
-    RunSqliteShell(file, query);  // both start with the file in the page cache
+    RunSqliteShell(file, query, "appserver_fetch");  // both start with the file in the page cache
     for (int run = 0; run < runs; ++run) {
       rusage before{}, after{};
       getrusage(RUSAGE_SELF, &before);
@@ -112,7 +70,7 @@ int main(int argc, char** argv) {
       getrusage(RUSAGE_SELF, &after);
       fetch.push_back({wall, CpuSeconds(after) - CpuSeconds(before)});
       fetched = result.RowCount();
-      shell.push_back(RunSqliteShell(file, query));
+      shell.push_back(RunSqliteShell(file, query, "appserver_fetch"));
     }
     auto best = [](std::vector<TTiming> Runs, double TTiming::*Field) {
       std::vector<double> values;

@@ -11,12 +11,7 @@
 // text. Times are compared as wall time and as processor time (this process,
 // all its threads, against the sqlite3 process).
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,48 +21,15 @@
 
 #include "appserver/DemoData.h"
 #include "appserver/ServerObject.h"
+#include "bench/sqlite_shell_timing.h"
 #include "platform/com/AutoServer.h"
 #include "platform/db/ClientDataSet.h"
 #include "platform/db/SocketConnection.h"
 #include "tests/appserver/report_statement.h"
 
+using namespace kwbench;
+
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-struct TTiming {
-  double Wall = 0;  // seconds
-  double Cpu = 0;
-};
-
-double CpuSeconds(const rusage& U) {
-  return U.ru_utime.tv_sec + U.ru_stime.tv_sec + (U.ru_utime.tv_usec + U.ru_stime.tv_usec) / 1e6;
-}
-
-double SelfCpu() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return CpuSeconds(u);
-}
-
-TTiming RunSqliteShell(const std::string& File, const std::string& Query) {
-  std::fflush(stdout);
-  TClock::time_point start = TClock::now();
-  pid_t child = fork();
-  if (child == 0) {
-    if (!std::freopen("/dev/null", "w", stdout)) _exit(126);
-    execlp("sqlite3", "sqlite3", File.c_str(), Query.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "brannok_fetch: sqlite3 failed (is the Debian package \"sqlite3\" installed?)\n");
-    std::exit(2);
-  }
-  return {std::chrono::duration<double>(TClock::now() - start).count(), CpuSeconds(usage)};
-}
 
 // Opens the report through a connection; returns the timing and keeps the
 // data set's figures of the last run.
@@ -80,7 +42,7 @@ TTiming FetchReport(TSocketConnection& Connection, const AnsiString& Statement, 
   double cpu = SelfCpu();
   report.DataRequest(Statement);
   report.Open();
-  TTiming t{std::chrono::duration<double>(TClock::now() - start).count(), SelfCpu() - cpu};
+  TTiming t{Seconds(start), SelfCpu() - cpu};
   Rows = report.RecordCount();
   if (Measure) {
     Memory = report.MemoryUsed();
@@ -156,9 +118,9 @@ int main(int argc, char** argv) {
     std::vector<TTiming> shell, inProcess, tcp;
     int fetched = 0, fetchedTcp = 0;
     size_t memory = 0, text = 0, ignoredMemory = 0, ignoredText = 0;
-    RunSqliteShell(file, query);  // everybody starts with the file in the page cache
+    RunSqliteShell(file, query, "brannok_fetch");  // everybody starts with the file in the page cache
     for (int run = 0; run < runs; ++run) {
-      shell.push_back(RunSqliteShell(file, query));
+      shell.push_back(RunSqliteShell(file, query, "brannok_fetch"));
       inProcess.push_back(FetchReport(local, statement, fetched, memory, text, run == 0));
       tcp.push_back(FetchReport(remote, statement, fetchedTcp, ignoredMemory, ignoredText, false));
     }

@@ -15,6 +15,7 @@ void TDataSet::PublishMembers(TPublisher<TDataSet>& P) {
   P.Property("Active", &TDataSet::Active, &TDataSet::SetActive).Default(false);
   P.Property("IndexFieldNames", &TDataSet::IndexFieldNames, &TDataSet::SetIndexFieldNames);
   P.Property("IndexName", &TDataSet::IndexName, &TDataSet::SetIndexName);
+  P.Property("ReadOnly", &TDataSet::ReadOnly, &TDataSet::SetReadOnly).Default(false);
   P.Property("FieldDefs", &TDataSet::FieldDefsPtr, nullptr);
   P.Property("IndexDefs", &TDataSet::IndexDefsPtr, nullptr);
   P.Property("BeforeOpen", &TDataSet::BeforeOpen, &TDataSet::BeforeOpen);
@@ -467,31 +468,25 @@ void TDataSet::Reposition(uint32_t Row) {
 
 void TDataSet::SetIndexFieldNames(const AnsiString& Value) {
   if (Value == FIndexFieldNames && FIndexName.empty()) return;
-  AnsiString oldNames = FIndexFieldNames, oldName = FIndexName;
-  FIndexFieldNames = Value;
-  FIndexName.clear();
-  if (!Active()) return;
-  CheckBrowseMode();
-  try {
-    Rebuild(true);
-  } catch (...) {
-    FIndexFieldNames = oldNames;
-    FIndexName = oldName;
-    throw;
-  }
-  DataEvent(deDataSetChange);
+  ChangeOrder(Value, AnsiString());
 }
 
 void TDataSet::SetIndexName(const AnsiString& Value) {
   if (Value == FIndexName && FIndexFieldNames.empty()) return;
+  ChangeOrder(AnsiString(), Value);
+}
+
+void TDataSet::ChangeOrder(const AnsiString& FieldNames, const AnsiString& IndexName) {
   AnsiString oldNames = FIndexFieldNames, oldName = FIndexName;
-  FIndexName = Value;
-  FIndexFieldNames.clear();
+  FIndexFieldNames = FieldNames;
+  FIndexName = IndexName;
   if (!Active()) return;
   CheckBrowseMode();
   try {
     Rebuild(true);
   } catch (...) {
+    // An order that cannot be built (an unknown field or index) leaves the
+    // view as it was.
     FIndexFieldNames = oldNames;
     FIndexName = oldName;
     throw;
@@ -522,24 +517,15 @@ int TDataSet::RecNo() const {
   return FCursor < 0 ? 0 : static_cast<int>(FCursor) + 1;
 }
 
+// A pending edit is posted first: it may add the record the move counts.
 void TDataSet::First() {
   CheckBrowseMode();
-  Fire(BeforeScroll);
-  FCursor = FOrder.empty() ? -1 : 0;
-  FBof = true;
-  FEof = FOrder.empty();
-  DataEvent(deDataSetChange);
-  Fire(AfterScroll);
+  MoveTo(FOrder.empty() ? -1 : 0, true, FOrder.empty());
 }
 
 void TDataSet::Last() {
   CheckBrowseMode();
-  Fire(BeforeScroll);
-  FCursor = static_cast<int64_t>(FOrder.size()) - 1;
-  FEof = true;
-  FBof = FOrder.empty();
-  DataEvent(deDataSetChange);
-  Fire(AfterScroll);
+  MoveTo(static_cast<int64_t>(FOrder.size()) - 1, FOrder.empty(), true);
 }
 
 int TDataSet::MoveBy(int Distance) {
@@ -569,11 +555,12 @@ int TDataSet::MoveBy(int Distance) {
 void TDataSet::Next() { MoveBy(1); }
 void TDataSet::Prior() { MoveBy(-1); }
 
-void TDataSet::MoveTo(int64_t Position) {
+void TDataSet::MoveTo(int64_t Position, bool Bof, bool Eof) {
   CheckBrowseMode();
   Fire(BeforeScroll);
   FCursor = Position;
-  FBof = FEof = false;
+  FBof = Bof;
+  FEof = Eof;
   DataEvent(deDataSetChange);
   Fire(AfterScroll);
 }
@@ -732,9 +719,23 @@ void TDataSet::CheckBrowseMode() {
   }
 }
 
+void TDataSet::SetReadOnly(bool Value) {
+  if (Value == FReadOnly) return;
+  if (Value && (FState == dsEdit || FState == dsInsert)) Cancel();
+  FReadOnly = Value;
+  // Data-aware controls look at the data set's state to allow input.
+  if (Active()) DataEvent(deUpdateState);
+}
+
+void TDataSet::CheckCanModify() const {
+  CheckActive();
+  if (FReadOnly) DatabaseError("Cannot modify a read-only dataset", this);
+}
+
 void TDataSet::Edit() {
   CheckActive();
   if (FState == dsEdit || FState == dsInsert) return;
+  CheckCanModify();
   if (FOrder.empty()) {
     Append();
     return;
@@ -748,6 +749,7 @@ void TDataSet::Edit() {
 }
 
 void TDataSet::Insert() {
+  CheckCanModify();
   CheckBrowseMode();
   Fire(BeforeInsert);
   Fire(BeforeScroll);
@@ -762,6 +764,7 @@ void TDataSet::Insert() {
 }
 
 void TDataSet::Append() {
+  CheckCanModify();
   CheckBrowseMode();
   Fire(BeforeInsert);
   Fire(BeforeScroll);
@@ -842,6 +845,7 @@ void TDataSet::Delete() {
     Cancel();
     return;
   }
+  CheckCanModify();
   if (FOrder.empty()) DatabaseError("Cannot perform this operation on an empty dataset", this);
   if (FState == dsEdit) Cancel();
   Fire(BeforeDelete);

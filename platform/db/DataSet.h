@@ -115,6 +115,12 @@ class TDataSet : public TComponent {
   void AddIndex(const AnsiString& Name, const AnsiString& Fields, TIndexOptions Options = {});
 
   // ---- Editing -------------------------------------------------------------------------------
+  // A read-only data set refuses Edit, Insert, Append and Delete with
+  // "Cannot modify a read-only dataset"; setting it cancels a pending edit.
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value);
+  // Whether records may be changed: open and not read-only.
+  bool CanModify() const { return Active() && !FReadOnly; }
   void Edit();
   void Insert();
   void Append();
@@ -220,7 +226,10 @@ class TDataSet : public TComponent {
   void Rebuild(bool KeepCurrent);
   std::vector<int> IndexColumns(bool& Descending, bool& CaseInsensitive) const;
   void Reposition(uint32_t Row);
-  void MoveTo(int64_t Position);  // with scroll events
+  // Makes Position current with the scroll events and the given ends.
+  void MoveTo(int64_t Position, bool Bof = false, bool Eof = false);
+  // Sorts the view by field names or by an index (one of them empty).
+  void ChangeOrder(const AnsiString& FieldNames, const AnsiString& IndexName);
   void DataEvent(TDataEvent Event, TField* Field = nullptr);
   void Fire(const TDataSetNotifyEvent& Event) { Event(this); }
   int64_t FindRecord(const AnsiString& KeyFields, const Variant& KeyValues, TLocateOptions Options) const;
@@ -245,6 +254,8 @@ class TDataSet : public TComponent {
   // The record being edited or inserted.
   std::vector<TBufferValue> FBuffer;
   bool FModified = false;
+  bool FReadOnly = false;
+  void CheckCanModify() const;
   int64_t FInsertPosition = -1;  // view position the new record goes to (-1: end)
 
   // Change log: every row posted, inserted or deleted since the data

@@ -6,6 +6,7 @@
 #include "platform/rtl/AnsiText.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/vcl/FormText.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/StdCtrlsPublish.h"
@@ -23,6 +24,10 @@ KW_DEFINE_EVENT_TYPEINFO(TLVEditedEvent)
 KW_DEFINE_EVENT_TYPEINFO(TLVSelectItemEvent)
 KW_DEFINE_EVENT_TYPEINFO(TLVColumnClickEvent)
 KW_DEFINE_EVENT_TYPEINFO(TLVDeletedEvent)
+KW_DEFINE_ENUM_TYPEINFO(TCustomDrawStateFlag, "cdsSelected", "cdsGrayed", "cdsDisabled", "cdsChecked", "cdsFocused",
+                        "cdsDefault", "cdsHot", "cdsMarked", "cdsIndeterminate")
+KW_DEFINE_SET_TYPEINFO(TCustomDrawState, TCustomDrawStateFlag)
+KW_DEFINE_EVENT_TYPEINFO(TLVCustomDrawItemEvent)
 KW_DEFINE_EVENT_TYPEINFO(TTVChangedEvent)
 KW_DEFINE_EVENT_TYPEINFO(TTVChangingEvent)
 
@@ -537,6 +542,149 @@ void TListItems::Assign(const TPersistent* Source) {
   TPersistent::Assign(Source);
 }
 
+// The items of a list view in a form description: "Items.Data", a binary
+// value laid out as the run-time lays it out (little-endian):
+//   int32 size of the whole value, int32 number of items, then per item
+//   int32 image index, int32 state index (2: checked, -1 otherwise),
+//   int32 overlay index (-1), int32 number of sub-items, int32 data (0),
+//   the caption and each sub-item as a short string (length byte, bytes).
+// A text longer than 254 bytes is written with the length byte 255 and an
+// int32 length before its bytes, so that no text is ever cut.
+namespace {
+
+void PutInt(AnsiString& Out, int32_t Value) {
+  uint32_t v = static_cast<uint32_t>(Value);
+  for (int i = 0; i < 4; ++i) Out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+void PutText(AnsiString& Out, const AnsiString& Text) {
+  if (Text.size() < 255) {
+    Out += static_cast<char>(Text.size());
+  } else {
+    Out += static_cast<char>(255);
+    PutInt(Out, static_cast<int32_t>(Text.size()));
+  }
+  Out += Text;
+}
+
+AnsiString ItemsData(const TListItems& Items) {
+  AnsiString out;
+  PutInt(out, 0);  // the size, filled in below
+  PutInt(out, Items.Count());
+  for (int i = 0; i < Items.Count(); ++i) {
+    const TListItem* item = Items.Item(i);
+    PutInt(out, item->ImageIndex());
+    PutInt(out, item->Checked() ? 2 : -1);
+    PutInt(out, -1);
+    PutInt(out, item->SubItems()->Count());
+    PutInt(out, 0);
+    PutText(out, item->Caption());
+    for (int k = 0; k < item->SubItems()->Count(); ++k) PutText(out, item->SubItems()->Strings(k));
+  }
+  AnsiString size;
+  PutInt(size, static_cast<int32_t>(out.size()));
+  out.replace(0, 4, size);
+  return out;
+}
+
+// Reads the value strictly: every length is checked against what is left.
+class TItemsDataReader {
+ public:
+  explicit TItemsDataReader(const AnsiString& Data) : FData(Data) {}
+  int32_t Int() {
+    Need(4);
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(FData[FPos + i])) << (8 * i);
+    FPos += 4;
+    return static_cast<int32_t>(v);
+  }
+  AnsiString Text() {
+    Need(1);
+    std::size_t length = static_cast<unsigned char>(FData[FPos++]);
+    if (length == 255) {
+      int32_t n = Int();
+      if (n < 0) Bad();
+      length = static_cast<std::size_t>(n);
+    }
+    Need(length);
+    AnsiString text = FData.substr(FPos, length);
+    FPos += length;
+    return text;
+  }
+  bool AtEnd() const { return FPos == FData.size(); }
+  [[noreturn]] static void Bad() { throw EReadError("Invalid list view item data"); }
+
+ private:
+  void Need(std::size_t Count) const {
+    if (FData.size() - FPos < Count) Bad();
+  }
+  const AnsiString& FData;
+  std::size_t FPos = 0;
+};
+
+void ReadItemsData(TListItems& Items, const AnsiString& Data) {
+  struct TRead {
+    AnsiString Caption;
+    std::vector<AnsiString> SubItems;
+    int ImageIndex;
+    bool Checked;
+  };
+  // Everything is read before the items change: bad data leaves them as they were.
+  TItemsDataReader reader(Data);
+  if (reader.Int() != static_cast<int32_t>(Data.size())) TItemsDataReader::Bad();
+  int32_t count = reader.Int();
+  if (count < 0) TItemsDataReader::Bad();
+  std::vector<TRead> read;
+  for (int32_t i = 0; i < count; ++i) {
+    TRead item;
+    item.ImageIndex = reader.Int();
+    item.Checked = reader.Int() == 2;
+    reader.Int();  // overlay index
+    int32_t subItems = reader.Int();
+    if (subItems < 0) TItemsDataReader::Bad();
+    reader.Int();  // data
+    item.Caption = reader.Text();
+    for (int32_t k = 0; k < subItems; ++k) item.SubItems.push_back(reader.Text());
+    read.push_back(std::move(item));
+  }
+  if (!reader.AtEnd()) TItemsDataReader::Bad();
+  Items.BeginUpdate();
+  Items.Clear();
+  for (const TRead& r : read) {
+    TListItem* item = Items.Add();
+    item->SetCaption(r.Caption);
+    item->SetImageIndex(r.ImageIndex);
+    item->SetChecked(r.Checked);
+    for (const AnsiString& sub : r.SubItems) item->SubItems()->Add(sub);
+  }
+  Items.EndUpdate();
+}
+
+struct TListItemsStreaming {
+  TListItemsStreaming() {
+    TDefinedProperty P;
+    P.Name = "Data";
+    P.HasData = [](const TObject* Instance, const TObject* Ancestor) {
+      auto* items = static_cast<const TListItems*>(Instance);
+      if (auto* a = ObjectAs<TListItems>(Ancestor)) return ItemsData(*items) != ItemsData(*a);
+      return items->Count() > 0;
+    };
+    P.Write = [](const TObject* Instance, TFormValue& Value) {
+      Value.Kind = TFormValueKind::Binary;
+      Value.Text = ItemsData(*static_cast<const TListItems*>(Instance));
+    };
+    P.Accepts = [](const TFormValue& Value) { return Value.Kind == TFormValueKind::Binary; };
+    P.Read = [](TObject* Instance, const TFormValue& Value) {
+      if (Value.Kind != TFormValueKind::Binary) throw EReadError("Invalid property value");
+      ReadItemsData(*static_cast<TListItems*>(Instance), Value.Text);
+    };
+    DefineProperty(TListItems::StaticClass(), P);
+  }
+};
+const TListItemsStreaming ListItemsStreaming;
+
+}  // namespace
+
 // ===========================================================================
 // List views
 
@@ -547,6 +695,7 @@ void TListView::PublishMembers(TPublisher<TListView>& P) {
   P.Property("Columns", &TCustomListView::Columns, &TCustomListView::SetColumns);
   P.Property("GridLines", &TCustomListView::GridLines, &TCustomListView::SetGridLines).Default(false);
   P.Property("HideSelection", &TCustomListView::HideSelection, &TCustomListView::SetHideSelection).Default(true);
+  P.Property("Items", &TCustomListView::Items, &TCustomListView::SetItems);
   P.Property("LargeImages", &TCustomListView::LargeImages, &TCustomListView::SetLargeImages);
   P.Property("MultiSelect", &TCustomListView::MultiSelect, &TCustomListView::SetMultiSelect).Default(false);
   P.Property("ReadOnly", &TCustomListView::ReadOnly, &TCustomListView::SetReadOnly).Default(false);
@@ -557,6 +706,7 @@ void TListView::PublishMembers(TPublisher<TListView>& P) {
   P.Property("ViewStyle", &TCustomListView::ViewStyle, &TCustomListView::SetViewStyle).Default(vsIcon);
   P.Property("OnChange", &TCustomListView::OnChange, &TCustomListView::OnChange);
   P.Property("OnColumnClick", &TCustomListView::OnColumnClick, &TCustomListView::OnColumnClick);
+  P.Property("OnCustomDrawItem", &TCustomListView::OnCustomDrawItem, &TCustomListView::OnCustomDrawItem);
   P.Property("OnDeletion", &TCustomListView::OnDeletion, &TCustomListView::OnDeletion);
   P.Property("OnEdited", &TCustomListView::OnEdited, &TCustomListView::OnEdited);
   P.Property("OnEditing", &TCustomListView::OnEditing, &TCustomListView::OnEditing);

@@ -292,6 +292,19 @@ KW_DECLARE_TYPEINFO(TLVSelectItemEvent)
 KW_DECLARE_TYPEINFO(TLVColumnClickEvent)
 KW_DECLARE_TYPEINFO(TLVDeletedEvent)
 
+enum TCustomDrawStateFlag {
+  cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsDefault, cdsHot, cdsMarked, cdsIndeterminate
+};
+using TCustomDrawState = TSet<TCustomDrawStateFlag>;
+KW_DECLARE_TYPEINFO(TCustomDrawStateFlag)
+KW_DECLARE_TYPEINFO(TCustomDrawState)
+// OnCustomDrawItem(Sender, Item, State, DefaultDraw): called before an item
+// is drawn, with the list view's Canvas prepared for it. The handler may
+// change the canvas's font and brush colours, which the item is then drawn
+// with, or draw the item itself and clear DefaultDraw.
+using TLVCustomDrawItemEvent = TEvent<TCustomListView*, TListItem*, TCustomDrawState, bool&>;
+KW_DECLARE_TYPEINFO(TLVCustomDrawItemEvent)
+
 class TCustomListView : public TWinControl {
   KW_DECLARE_CLASS(TCustomListView, TWinControl)
  public:
@@ -364,6 +377,10 @@ class TCustomListView : public TWinControl {
   TLVColumnClickEvent OnColumnClick;
   TLVDeletedEvent OnDeletion;
   TNotifyEvent OnChange;
+  TLVCustomDrawItemEvent OnCustomDrawItem;
+  // The picture's canvas while the list view is painted, else nullptr.
+  TCanvas* Canvas() const { return FCanvas; }
+  void SetCanvas(TCanvas* Value) { FCanvas = Value; }
 
   // What a click on a column header does.
   void ColumnClick(TListColumn* Column) { OnColumnClick(this, Column); }
@@ -396,6 +413,7 @@ class TCustomListView : public TWinControl {
   TCustomImageList* FLargeImages = nullptr;
   TListItem* FItemFocused = nullptr;
   TListItem* FEditItem = nullptr;
+  TCanvas* FCanvas = nullptr;
   TEditBuffer FEditor;
   int FPendingLead = -1;
 };

@@ -12,6 +12,10 @@ KW_DEFINE_ENUM_TYPEINFO(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRigh
 KW_REGISTER_CLASS(TControl)
 KW_REGISTER_CLASS(TWinControl)
 
+// Forms.cpp: whether the exception being handled unwinds the showing of a
+// form that its own OnShow or OnHide freed (nothing may touch it then).
+bool FreedFormUnwinding();
+
 namespace {
 
 const char* const kCannotFocus = "Cannot focus a disabled or invisible window";
@@ -504,7 +508,8 @@ void TWinControl::UpdateShowing() {
     try {
       Perform(CM_SHOWINGCHANGED);
     } catch (...) {
-      FShowing = !show;
+      // A form freed by its own OnShow or OnHide unwinds through here.
+      if (!FreedFormUnwinding()) FShowing = !show;
       throw;
     }
   }

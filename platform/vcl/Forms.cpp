@@ -21,6 +21,43 @@ namespace {
 
 const char* const kCannotFocus = "Cannot focus a disabled or invisible window";
 
+// Forms inside their own change of visibility (SetVisible), by the address
+// of their memory: a form freed meanwhile is only destroyed, and its memory
+// goes when the outermost change returns.
+struct TVisibilityChange {
+  void* Block;
+  int Depth;
+  bool Freed;
+};
+std::vector<TVisibilityChange>& VisibilityChanges() {
+  // Windows live on one thread.
+  static std::vector<TVisibilityChange> changes;
+  return changes;
+}
+TVisibilityChange* FindVisibilityChange(void* Block) {
+  for (TVisibilityChange& c : VisibilityChanges())
+    if (c.Block == Block) return &c;
+  return nullptr;
+}
+
+// Unwinds a change of visibility whose form a handler freed: what comes
+// after the handler must not run on the destroyed form.
+struct TFormFreedWhileChanging {};
+
+}  // namespace
+
+bool FreedFormUnwinding() {
+  try {
+    throw;
+  } catch (const TFormFreedWhileChanging&) {
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+namespace {
+
 // Bumped by every focus change, so that a focus message whose handler moved
 // the focus elsewhere is recognised and the older change stops.
 int gFocusCount = 0;
@@ -125,11 +162,20 @@ void TCustomForm::AfterConstruction() {
   DoCreate();
 }
 
+void TCustomForm::operator delete(void* Block) {
+  if (TVisibilityChange* change = FindVisibilityChange(Block)) {
+    change->Freed = true;
+    return;
+  }
+  ::operator delete(Block);
+}
+
 void TCustomForm::BeforeDestruction() {
   if (FDestroyStarted) return;
   FDestroyStarted = true;
   Destroying();
-  if (FVisible) {
+  // Freed by its own OnShow or OnHide: the window goes with the handle below.
+  if (FVisible && !FFormState.Contains(fsShowing)) {
     try {
       Hide();
     } catch (...) {
@@ -187,12 +233,37 @@ void TCustomForm::SetVisible(bool Value) {
       FFormState.Exclude(fsVisible);
     return;
   }
-  TWinControl::SetVisible(Value);
+  void* block = dynamic_cast<void*>(this);
+  if (TVisibilityChange* change = FindVisibilityChange(block))
+    ++change->Depth;
+  else
+    VisibilityChanges().push_back({block, 1, false});
+  // The outermost change frees the memory of a form freed meanwhile.
+  auto leave = [block] {
+    auto& changes = VisibilityChanges();
+    auto it = std::find_if(changes.begin(), changes.end(), [block](const TVisibilityChange& c) { return c.Block == block; });
+    if (--it->Depth > 0) return false;
+    bool freed = it->Freed;
+    changes.erase(it);
+    if (freed) ::operator delete(block);
+    return freed;
+  };
+  try {
+    TWinControl::SetVisible(Value);
+  } catch (const TFormFreedWhileChanging&) {
+    if (!leave()) throw;
+    return;
+  } catch (...) {
+    leave();
+    throw;
+  }
+  leave();
 }
 
 void TCustomForm::Show() {
+  std::shared_ptr<bool> alive = FAlive;
   SetVisible(true);
-  BringToFront();
+  if (*alive) BringToFront();
 }
 
 void TCustomForm::Hide() { SetVisible(false); }
@@ -230,12 +301,22 @@ void TCustomForm::CMShowingChanged(TMessage&) {
   if (FFormState.Contains(fsShowing)) throw EInvalidOperation("Cannot change Visible in OnShow or OnHide");
   FFormState.Include(fsShowing);
   try {
+    // A handler may free the form: inside the form's own SetVisible the
+    // change unwinds from here; a form shown by its parent just stops.
+    std::shared_ptr<bool> alive = FAlive;
+    void* block = dynamic_cast<void*>(this);
+    auto stopWhenFreed = [&] {
+      if (*alive) return false;
+      if (FindVisibilityChange(block)) throw TFormFreedWhileChanging();
+      return true;
+    };
     if (FShowing) {
       try {
         DoShow();
       } catch (...) {
-        Application->HandleException(this);
+        Application->HandleException(*alive ? this : nullptr);
       }
+      if (stopWhenFreed()) return;
       if (!FParent) PlaceOnScreen();
       ShowWindow(FHandle, SW_SHOW);
       if (!FParent && FHandle) SetActiveWindow(FHandle);
@@ -243,8 +324,9 @@ void TCustomForm::CMShowingChanged(TMessage&) {
       try {
         DoHide();
       } catch (...) {
-        if (TApplication* app = GetApplication()) app->HandleException(this);
+        if (TApplication* app = GetApplication()) app->HandleException(*alive ? this : nullptr);
       }
+      if (stopWhenFreed()) return;
       ShowWindow(FHandle, SW_HIDE);
       if (GetActiveWindow() == FHandle) {
         // The window system activates the next window a person could use.
@@ -260,6 +342,8 @@ void TCustomForm::CMShowingChanged(TMessage&) {
       }
       if (FormOfWindow(GetFocus()) == this) ::SetFocus(0);
     }
+  } catch (const TFormFreedWhileChanging&) {
+    throw;
   } catch (...) {
     FFormState.Exclude(fsShowing);
     throw;
@@ -342,6 +426,11 @@ TModalResult TCustomForm::ShowModal() {
   TModalResult result = mrCancel;
   try {
     Show();
+    if (!*alive) {
+      // Freed by its OnShow: there is nothing left to run modally.
+      restore();
+      return mrCancel;
+    }
     ownHandle = FHandle;
     SendMessage(ownHandle, CM_ACTIVATE);
     FModalResult = mrNone;

@@ -109,10 +109,91 @@ void PaintRadioGroup(TControl& C, TCanvas& Canvas, const TRect& R) {
   }
 }
 
-void PaintComboBox(TControl& C, TCanvas& Canvas, const TRect& R) { DrawComboField(Canvas, C, R, C.Text()); }
+// Lends the picture's canvas to a control for the handlers it calls while
+// it is painted.
+template <class C>
+class TCanvasLoan {
+ public:
+  TCanvasLoan(C& Control, TCanvas& Canvas) : FControl(Control), FSaved(Control.Canvas()) { Control.SetCanvas(&Canvas); }
+  ~TCanvasLoan() { FControl.SetCanvas(FSaved); }
+  TCanvasLoan(const TCanvasLoan&) = delete;
+  TCanvasLoan& operator=(const TCanvasLoan&) = delete;
+
+ private:
+  C& FControl;
+  TCanvas* FSaved;
+};
+
+// One item of an owner-drawn list or combo box: the canvas prepared with the
+// item's colours and the control's font, then OnDrawItem; without a handler
+// the item's text, as the system draws it.
+template <class L>
+void DrawOwnerItem(L& List, TCanvas& Canvas, int Index, const TRect& Cell, TOwnerDrawState State) {
+  const bool selected = State.Contains(odSelected);
+  Canvas.SetFont(List.Font());
+  Canvas.Font()->SetColor(selected ? clHighlightText : List.Font()->Color());
+  Canvas.Brush()->SetStyle(bsSolid);
+  Canvas.Brush()->SetColor(selected ? clHighlight : List.Color());
+  if (List.OnDrawItem.Assigned()) {
+    List.OnDrawItem(&List, Index, Cell, State);
+    return;
+  }
+  Canvas.FillRect(Cell);
+  Canvas.Brush()->SetStyle(bsClear);
+  TRect text{Cell.Left + 2, Cell.Top, Cell.Right, Cell.Bottom};
+  Canvas.DrawText(List.Items()->Strings(Index), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+void PaintComboBox(TControl& C, TCanvas& Canvas, const TRect& R) {
+  auto& cb = static_cast<TCustomComboBox&>(C);
+  if (!cb.OwnerDraw()) {
+    DrawComboField(Canvas, C, R, C.Text());
+    return;
+  }
+  // The selected item is drawn in the field, left of the button, as
+  // DrawComboField lays the field out.
+  DrawComboField(Canvas, C, R, AnsiString());
+  if (cb.ItemIndex() < 0 || cb.ItemIndex() >= cb.Items()->Count()) return;
+  const int button = std::min(16, std::max(0, R.Width() - 4));
+  TRect field{R.Left + 3, R.Top + 3, R.Right - 3 - button, R.Bottom - 3};
+  if (field.Width() <= 0 || field.Height() <= 0) return;
+  TOwnerDrawState state{odComboBoxEdit};
+  if (cb.Focused()) {
+    state.Include(odSelected);
+    state.Include(odFocused);
+  }
+  if (!cb.Enabled()) state.Include(odDisabled);
+  TCanvasLoan<TCustomComboBox> loan(cb, Canvas);
+  DrawOwnerItem(cb, Canvas, cb.ItemIndex(), field, state);
+}
+
+// An owner-drawn list box: each visible item in its own height.
+void PaintOwnerDrawListBox(TCustomListBox& l, TCanvas& Canvas, const TRect& R) {
+  TRect inner = DrawEdge(Canvas, R, ekSunken);
+  Canvas.Brush()->SetStyle(bsSolid);
+  Canvas.Brush()->SetColor(l.Color());
+  Canvas.FillRect(inner);
+  TCanvasLoan<TCustomListBox> loan(l, Canvas);
+  int top = inner.Top;
+  for (int i = std::max(0, l.TopIndex()); i < l.Items()->Count() && top < inner.Bottom; ++i) {
+    int height = l.ItemHeight();
+    if (l.Style() == lbOwnerDrawVariable) l.OnMeasureItem(&l, i, height);
+    if (height <= 0) continue;
+    TOwnerDrawState state;
+    if (l.Selected(i)) state.Include(odSelected);
+    if (i == l.ItemIndex() && l.Focused()) state.Include(odFocused);
+    if (!l.Enabled()) state.Include(odDisabled);
+    DrawOwnerItem(l, Canvas, i, {inner.Left, top, inner.Right, std::min(top + height, inner.Bottom)}, state);
+    top += height;
+  }
+}
 
 void PaintListBox(TControl& C, TCanvas& Canvas, const TRect& R) {
   auto& l = static_cast<TCustomListBox&>(C);
+  if (l.OwnerDraw()) {
+    PaintOwnerDrawListBox(l, Canvas, R);
+    return;
+  }
   TListViewPicture p;
   for (int i = 0; i < l.Items()->Count(); ++i) {
     p.Rows.push_back({l.Items()->Strings(i)});
@@ -138,6 +219,29 @@ void PaintListView(TControl& C, TCanvas& Canvas, const TRect& R) {
     p.Rows.push_back(row);
     p.Selected.push_back(it->Selected());
   }
+  if (!lv.OnCustomDrawItem.Assigned()) {
+    DrawListView(Canvas, C, R, p);
+    return;
+  }
+  // Each item's handler sees the canvas as the item would be drawn with, and
+  // the colours it leaves there are the item's.
+  TCanvasLoan<TCustomListView> loan(lv, Canvas);
+  p.BeforeRow = [&](size_t Row, const TRect&, TListRowStyle& Style) {
+    TListItem* item = lv.Items()->Item(static_cast<int>(Row));
+    TCustomDrawState state;
+    if (item->Selected()) state.Include(cdsSelected);
+    if (item->Focused()) state.Include(cdsFocused);
+    if (item->Checked()) state.Include(cdsChecked);
+    if (!lv.Enabled()) state.Include(cdsDisabled);
+    Canvas.SetFont(lv.Font());
+    Canvas.Brush()->SetStyle(bsSolid);
+    Canvas.Brush()->SetColor(lv.Color());
+    bool defaultDraw = true;
+    lv.OnCustomDrawItem(&lv, item, state, defaultDraw);
+    Style.DefaultDraw = defaultDraw;
+    if (Canvas.Font()->Color() != lv.Font()->Color()) Style.Text = Canvas.Font()->Color();
+    if (Canvas.Brush()->Color() != lv.Color()) Style.Back = Canvas.Brush()->Color();
+  };
   DrawListView(Canvas, C, R, p);
 }
 

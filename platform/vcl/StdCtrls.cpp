@@ -21,6 +21,12 @@ KW_DEFINE_ENUM_TYPEINFO(TCheckBoxState, "cbUnchecked", "cbChecked", "cbGrayed")
 KW_DEFINE_ENUM_TYPEINFO(TComboBoxStyle, "csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed",
                         "csOwnerDrawVariable")
 KW_DEFINE_ENUM_TYPEINFO(TListBoxStyle, "lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable")
+KW_DEFINE_ENUM_TYPEINFO(TOwnerDrawStateFlag, "odSelected", "odGrayed", "odDisabled", "odChecked", "odFocused",
+                        "odDefault", "odHotLight", "odInactive", "odNoAccel", "odNoFocusRect", "odReserved1",
+                        "odReserved2", "odComboBoxEdit")
+KW_DEFINE_SET_TYPEINFO(TOwnerDrawState, TOwnerDrawStateFlag)
+KW_DEFINE_EVENT_TYPEINFO(TDrawItemEvent)
+KW_DEFINE_EVENT_TYPEINFO(TMeasureItemEvent)
 KW_DEFINE_ENUM_TYPEINFO(TScrollStyle, "ssNone", "ssHorizontal", "ssVertical", "ssBoth")
 
 KW_REGISTER_CLASS(TLabel)
@@ -857,7 +863,9 @@ void TComboBox::PublishMembers(TPublisher<TComboBox>& P) {
   PublishText(P);
   P.Property("OnChange", &TCustomComboBox::OnChange, &TCustomComboBox::OnChange);
   P.Property("OnCloseUp", &TCustomComboBox::OnCloseUp, &TCustomComboBox::OnCloseUp);
+  P.Property("OnDrawItem", &TCustomComboBox::OnDrawItem, &TCustomComboBox::OnDrawItem);
   P.Property("OnDropDown", &TCustomComboBox::OnDropDown, &TCustomComboBox::OnDropDown);
+  P.Property("OnMeasureItem", &TCustomComboBox::OnMeasureItem, &TCustomComboBox::OnMeasureItem);
   P.Property("OnSelect", &TCustomComboBox::OnSelect, &TCustomComboBox::OnSelect);
 }
 
@@ -1102,6 +1110,8 @@ void TListBox::PublishMembers(TPublisher<TListBox>& P) {
   P.Property("Style", &TCustomListBox::Style, &TCustomListBox::SetStyle).Default(lbStandard);
   P.Property("Items", &TCustomListBox::Items, &TCustomListBox::SetItems);
   P.Property("ItemIndex", &TCustomListBox::ItemIndex, &TCustomListBox::SetItemIndex).Default(-1);
+  P.Property("OnDrawItem", &TCustomListBox::OnDrawItem, &TCustomListBox::OnDrawItem);
+  P.Property("OnMeasureItem", &TCustomListBox::OnMeasureItem, &TCustomListBox::OnMeasureItem);
 }
 
 const TMessageTable& TCustomListBox::StaticMessageTable() {

@@ -15,6 +15,9 @@
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/UIDriver.h"
 
+class TCanvas;
+struct TRect;
+
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TLabelLayout { tlTop, tlCenter, tlBottom };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
@@ -473,6 +476,24 @@ class TListControlItems : public TStringList {
   int FQuiet = 0;
 };
 
+// ---- Owner drawing --------------------------------------------------------------------
+
+enum TOwnerDrawStateFlag {
+  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
+  odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
+KW_DECLARE_TYPEINFO(TOwnerDrawStateFlag)
+KW_DECLARE_TYPEINFO(TOwnerDrawState)
+// OnDrawItem(Control, Index, Rect, State): draws item Index into Rect on the
+// control's Canvas, which comes prepared with the item's colours and font.
+using TDrawItemEvent = TEvent<TWinControl*, int, const TRect&, TOwnerDrawState>;
+// OnMeasureItem(Control, Index, Height): the height of item Index in the
+// variable owner-draw styles; Height comes in as the item height.
+using TMeasureItemEvent = TEvent<TWinControl*, int, int&>;
+KW_DECLARE_TYPEINFO(TDrawItemEvent)
+KW_DECLARE_TYPEINFO(TMeasureItemEvent)
+
 class TCustomComboBox : public TWinControl, private TListControlItems::TListener {
   KW_DECLARE_CLASS(TCustomComboBox, TWinControl)
  public:
@@ -517,6 +538,15 @@ class TCustomComboBox : public TWinControl, private TListControlItems::TListener
   // OnClick and OnSelect (without one, OnChange) fire.
   void SelectItem(int Index);
 
+  // The owner-draw styles draw the items (and the selected item in the
+  // field) through OnDrawItem on Canvas, which is the picture's canvas while
+  // the control is painted and nullptr otherwise.
+  bool OwnerDraw() const { return FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable; }
+  TCanvas* Canvas() const { return FCanvas; }
+  void SetCanvas(TCanvas* Value) { FCanvas = Value; }
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+
   TNotifyEvent OnChange;
   TNotifyEvent OnSelect;
   TNotifyEvent OnDropDown;
@@ -551,6 +581,7 @@ class TCustomComboBox : public TWinControl, private TListControlItems::TListener
   TEditCharCase FCharCase = ecNormal;
   bool FDroppedDown = false;
   int FPendingLead = -1;
+  TCanvas* FCanvas = nullptr;
 };
 
 class TComboBox : public TCustomComboBox {
@@ -598,6 +629,15 @@ class TCustomListBox : public TWinControl, private TListControlItems::TListener 
   void SetTopIndex(int Value) { FTopIndex = Value; }
   void Clear() { FItems->Clear(); }
 
+  // The owner-draw styles draw each item through OnDrawItem on Canvas (the
+  // picture's canvas while the list is painted, nullptr otherwise); the
+  // variable style asks OnMeasureItem for each item's height.
+  bool OwnerDraw() const { return FStyle != lbStandard; }
+  TCanvas* Canvas() const { return FCanvas; }
+  void SetCanvas(TCanvas* Value) { FCanvas = Value; }
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+
  protected:
   // A description may give the index before the items: it is applied here.
   void Loaded() override;
@@ -619,6 +659,7 @@ class TCustomListBox : public TWinControl, private TListControlItems::TListener 
   int FItemHeight = 13;
   int FColumns = 0;
   int FTopIndex = 0;
+  TCanvas* FCanvas = nullptr;
 };
 
 class TListBox : public TCustomListBox {

@@ -431,6 +431,12 @@ void DrawListView(TCanvas& Canvas, const TControl& Control, const TRect& R,
   int rowH = line + 2;
   for (size_t r = 0; r < List.Rows.size() && top < inner.Bottom; ++r, top += rowH) {
     bool selected = r < List.Selected.size() && List.Selected[r];
+    TListRowStyle style;
+    if (List.BeforeRow) {
+      List.BeforeRow(r, {inner.Left, top, inner.Right, top + rowH}, style);
+      if (!style.DefaultDraw) continue;
+      if (HasColor(style.Back)) FillWith(Canvas, {inner.Left, top, inner.Right, top + rowH}, style.Back);
+    }
     int x = inner.Left;
     for (size_t i = 0; i < columns && i < List.Rows[r].size(); ++i) {
       TRect cell{x + 2, top, x + widths[i] - 2, top + rowH};
@@ -439,7 +445,7 @@ void DrawListView(TCanvas& Canvas, const TControl& Control, const TRect& R,
         int w = std::min(Canvas.TextWidth(List.Rows[r][0]) + 4, widths[i] - 2);
         FillWith(Canvas, {x + 2, top, x + 2 + w, top + rowH}, clHighlight);
       }
-      TColor saved = Control.Font() ? Control.Font()->Color() : clWindowText;
+      TColor saved = HasColor(style.Text) ? style.Text : Control.Font() ? Control.Font()->Color() : clWindowText;
       UseFont(Canvas, Control);
       Canvas.Font()->SetColor(i == 0 && selected ? clHighlightText : saved);
       Canvas.Brush()->SetStyle(bsClear);

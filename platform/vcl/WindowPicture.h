@@ -12,6 +12,7 @@
 // (edges, button faces, edit fields, check marks, list views, tabs) give every
 // control the same classic look.
 
+#include <functional>
 #include <vector>
 
 #include "platform/rtl/AnsiStrings.h"
@@ -82,11 +83,20 @@ void DrawCheckControl(TCanvas& Canvas, const TControl& Control, const TRect& R,
 void DrawGroupFrame(TCanvas& Canvas, const TControl& Control, const TRect& R,
                     const AnsiString& Caption);
 
+// How one row is drawn: its text and background colours (clNone: the
+// list's own), or not at all when someone drew it already.
+struct TListRowStyle {
+  TColor Text = clNone;
+  TColor Back = clNone;
+  bool DefaultDraw = true;
+};
 struct TListViewPicture {
   std::vector<AnsiString> Columns;  // empty: a list without a header
   std::vector<int> ColumnWidths;
   std::vector<std::vector<AnsiString>> Rows;  // caption, then sub-items
   std::vector<bool> Selected;
+  // Asked before each row is drawn, with the row's rectangle.
+  std::function<void(size_t Row, const TRect& RowRect, TListRowStyle& Style)> BeforeRow;
 };
 // A report-style list view (or a list box: one column, no header).
 void DrawListView(TCanvas& Canvas, const TControl& Control, const TRect& R,

@@ -167,6 +167,48 @@ TEST_P(ServerObjectTest, CountsLayoutsAndRefusals) {
   EXPECT_EQ(OleCall(server, "SQLType").AsInteger(), 0);
 }
 
+TEST_P(ServerObjectTest, SignOffHistoryInBothAnswerForms) {
+  Variant server = Connection->AppServer();
+  // An approved demo voucher: the acquisition vouchers run through sign-off.
+  TClientDataSet* audited = DataSet("Provider2");
+  audited->SetCommandText("SELECT TC002 FROM $$ASTTC WHERE TC001 = 'A1' AND TC015 = 'Y' ORDER BY TC002");
+  audited->Open();
+  ASSERT_GT(audited->RecordCount(), 0);
+  const AnsiString number = audited->FieldByName("TC002")->AsString();
+  Variant request = "<FormSet>  <Form wfProgramID='' wfFormType='A1'  wfSheetNo ='" + number +
+                    "'  wfParameter3=''  wfParameter4='' /> \r\n</FormSet> ";
+
+  Variant list = OleCall(server, "GetSGData", {ByRef(request)});
+  ASSERT_EQ(list[0].AsInteger(), 1);
+  EXPECT_EQ(VarToStr(list[1][2]), number);
+  Variant steps = list[1][5];
+  ASSERT_EQ(VarArrayHighBound(steps, 1), 2);
+  EXPECT_EQ(VarToStr(steps.GetElement({2, 6})), GB("核准"));
+  EXPECT_EQ(VarToStr(steps.GetElement({2, 12})), GB("总经理"));
+
+  Variant program = kDemoProgram;
+  AnsiString text = OleCall(server, "GetWebserviceSGData", {ByRef(request), ByRef(program)}).AsString();
+  EXPECT_EQ(text.rfind("<FormSet><Form wfFormType='A1' wfSheetNo='" + number + "'", 0), 0u) << text;
+  EXPECT_NE(text.find(GB("||核准</Form></FormSet>")), AnsiString::npos) << text;
+
+  // A malformed request reaches the caller as the server's refusal.
+  Variant bad = "<FormSet><Form wfFormType='A1' wfSheetNo='1' wfSQL='DROP TABLE ASTTC'/></FormSet>";
+  for (const char* operation : {"GetSGData", "GetWebserviceSGData"}) {
+    try {
+      if (AnsiString(operation) == "GetSGData")
+        OleCall(server, operation, {ByRef(bad)});
+      else
+        OleCall(server, operation, {ByRef(bad), ByRef(program)});
+      ADD_FAILURE() << operation << " accepted the request";
+    } catch (const EOleException& e) {
+      EXPECT_EQ(e.Source, "ERequestRefused");
+      EXPECT_NE(e.Message.find("unknown attribute \"wfSQL\""), AnsiString::npos) << e.Message;
+    }
+  }
+  Variant notText = VarArrayOf({"A1"});
+  EXPECT_THROW(OleCall(server, "GetSGData", {ByRef(notText)}), EOleException);
+}
+
 INSTANTIATE_TEST_SUITE_P(Both, ServerObjectTest, ::testing::Values(TMode::InProcess, TMode::Tcp),
                          [](const auto& Info) { return Info.param == TMode::InProcess ? "InProcess" : "Tcp"; });
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/rtl/CodePages.h"
 #include "platform/vcl/Bitmap.h"
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/FormText.h"
@@ -12,34 +13,7 @@ using namespace kw_test;
 
 namespace {
 
-class ComCtrlsTest : public UITest {
- protected:
-  void SetUp() override {
-    UITest::SetUp();
-    form.reset(CreateForm<TForm>(nullptr));
-    form->SetName("frmTest");
-  }
-  void TearDown() override {
-    form.reset();
-    UITest::TearDown();
-  }
-  template <class T>
-  T* Add(const char* Name, TWinControl* Parent = nullptr) {
-    T* c = NewComponent<T>(form.get());
-    c->SetName(Name);
-    c->SetParent(Parent ? Parent : form.get());
-    return c;
-  }
-  void Press(unsigned short Key, TShiftState Shift = {}) {
-    ASSERT_TRUE(PressKey(Key, Shift));
-    Application->ProcessMessages();
-  }
-  void Type(const AnsiString& Text) {
-    ASSERT_TRUE(TypeText(Text));
-    Application->ProcessMessages();
-  }
-  std::unique_ptr<TForm> form;
-};
+class ComCtrlsTest : public FormUITest {};
 
 // ---- Page controls -------------------------------------------------------------------
 
@@ -232,6 +206,85 @@ TEST_F(ComCtrlsTest, ListViewItemsCarrySubItemsUnderTheirColumns) {
   // The columns are a published collection.
   EXPECT_EQ(GetPropText(lv->Columns()->Items(1), "Caption"), "Date");
   EXPECT_EQ(GetPropText(lv, "ViewStyle"), "vsReport");
+}
+
+// The items of a list view go into the form text and come back whole:
+// captions (also Chinese and longer than a short string holds), sub-items,
+// image indexes and check marks; an empty list writes nothing.
+TEST_F(ComCtrlsTest, ListViewItemsTravelThroughTheFormText) {
+  auto* lv = Add<TListView>("lvFields");
+  lv->SetViewStyle(vsReport);
+  lv->SetCheckboxes(true);
+  EXPECT_EQ(ComponentToFormText(form.get()).find("Items.Data"), AnsiString::npos);
+
+  const AnsiString longText(300, 'x');
+  const struct {
+    AnsiString Caption;
+    std::vector<AnsiString> SubItems;
+    int ImageIndex;
+    bool Checked;
+  } items[] = {
+      {"TC001", {GB("单别"), "4"}, 0, true},
+      {"", {}, -1, false},
+      {GB("资产编号"), {"", longText}, 7, false},
+      {longText, {"a'b"}, 2, true},
+  };
+  for (const auto& i : items) {
+    TListItem* item = lv->Items()->Add();
+    item->SetCaption(i.Caption);
+    for (const AnsiString& sub : i.SubItems) item->SubItems()->Add(sub);
+    item->SetImageIndex(i.ImageIndex);
+    item->SetChecked(i.Checked);
+  }
+  const AnsiString text = ComponentToFormText(form.get());
+  EXPECT_NE(text.find("Items.Data = {"), AnsiString::npos) << text;
+
+  std::unique_ptr<TForm> copy(CreateForm<TForm>(nullptr));
+  ReadFormText(copy.get(), text);
+  auto* read = ObjectAs<TListView>(copy->FindComponent("lvFields"));
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(read->Items()->Count(), 4);
+  for (int n = 0; n < 4; ++n) {
+    SCOPED_TRACE(n);
+    TListItem* item = read->Items()->Item(n);
+    EXPECT_EQ(item->Caption(), items[n].Caption);
+    EXPECT_EQ(item->ImageIndex(), items[n].ImageIndex);
+    EXPECT_EQ(item->Checked(), items[n].Checked);
+    ASSERT_EQ(item->SubItems()->Count(), static_cast<int>(items[n].SubItems.size()));
+    for (int k = 0; k < item->SubItems()->Count(); ++k) EXPECT_EQ(item->SubItems()->Strings(k), items[n].SubItems[k]);
+  }
+  // Written again, the text is the same.
+  EXPECT_EQ(ComponentToFormText(copy.get()), text);
+}
+
+TEST_F(ComCtrlsTest, DamagedListViewItemDataIsRefusedAndChangesNothing) {
+  // One item "A" with no sub-items: 4 + 4 + 5 * 4 + 2 = 30 bytes.
+  const AnsiString good = "1E000000 01000000 FFFFFFFF FFFFFFFF FFFFFFFF 00000000 00000000 0141";
+  const struct {
+    const char* Why;
+    AnsiString Hex;
+  } bad[] = {
+      {"size does not match", "1F000000 01000000 FFFFFFFF FFFFFFFF FFFFFFFF 00000000 00000000 0141"},
+      {"caption runs past the end", "1E000000 01000000 FFFFFFFF FFFFFFFF FFFFFFFF 00000000 00000000 0241"},
+      {"more items than data", "1E000000 02000000 FFFFFFFF FFFFFFFF FFFFFFFF 00000000 00000000 0141"},
+      {"negative sub-item count", "1E000000 01000000 FFFFFFFF FFFFFFFF FFFFFFFF FFFFFFFF 00000000 0141"},
+      {"negative count", "08000000 FFFFFFFF"},
+      {"truncated", "1E000000 0100"},
+  };
+  auto description = [](const AnsiString& Hex) {
+    return "object frmTest: TForm\r\n  object lvFields: TListView\r\n    Items.Data = {" + Hex +
+           "}\r\n  end\r\nend\r\n";
+  };
+  auto* lv = Add<TListView>("lvFields");
+  ReadFormText(form.get(), description(good));
+  ASSERT_EQ(lv->Items()->Count(), 1);
+  EXPECT_EQ(lv->Items()->Item(0)->Caption(), "A");
+  for (const auto& b : bad) {
+    SCOPED_TRACE(b.Why);
+    EXPECT_THROW(ReadFormText(form.get(), description(b.Hex)), EReadError);
+    ASSERT_EQ(lv->Items()->Count(), 1);
+    EXPECT_EQ(lv->Items()->Item(0)->Caption(), "A");
+  }
 }
 
 TEST_F(ComCtrlsTest, ListViewSelectionSingleAndMultiple) {

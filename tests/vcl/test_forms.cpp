@@ -160,6 +160,46 @@ TEST_F(FormTest, ChangingVisibleInOnShowIsRefused) {
   ui.VerifyAllAnswered();
 }
 
+// A handler that frees its own form while the form is being shown: the
+// showing code must not touch the form afterwards, and the other windows go
+// on as before. Shown plainly, modally, and while another form is active.
+TEST_F(FormTest, AFormFreedInItsOwnOnShowIsGoneSafely) {
+  struct TFreer {
+    TEventLog* Log;
+    void Show(TObject* Sender) {
+      Log->push_back("Show");
+      delete static_cast<TForm*>(Sender);
+      Log->push_back("freed");
+    }
+    void Destroy(TObject*) { Log->push_back("Destroy"); }
+  } freer{&Log};
+  std::unique_ptr<TForm> other(CreateForm<TForm>(nullptr));
+  other->Show();
+  const struct {
+    const char* How;
+    void (*ShowIt)(TForm*);
+  } ways[] = {
+      {"Show", [](TForm* f) { f->Show(); }},
+      {"Visible", [](TForm* f) { f->SetVisible(true); }},
+      {"ShowModal", [](TForm* f) { EXPECT_EQ(f->ShowModal(), mrCancel); }},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.How);
+    Log.clear();
+    const int forms = Screen->CustomFormCount();
+    TForm* f = CreateForm<TForm>(nullptr);
+    f->OnShow = Bind<&TFreer::Show>(&freer);
+    f->OnDestroy = Bind<&TFreer::Destroy>(&freer);
+    way.ShowIt(f);
+    EXPECT_EQ(Log, (TEventLog{"Show", "Destroy", "freed"}));
+    EXPECT_EQ(Screen->CustomFormCount(), forms);
+    // The window system and the other form carry on.
+    other->Show();
+    EXPECT_EQ(GetActiveWindow(), other->Handle());
+    Application->ProcessMessages();
+  }
+}
+
 TEST_F(FormTest, PositionAndWindowState) {
   std::unique_ptr<TForm> f(CreateForm<TForm>(nullptr));
   f->SetBounds(5, 5, 400, 200);

@@ -11,39 +11,7 @@ using namespace kw_test;
 
 namespace {
 
-class StdCtrlsTest : public UITest {
- protected:
-  void SetUp() override {
-    UITest::SetUp();
-    form.reset(CreateForm<TForm>(nullptr));
-    form->SetName("frmTest");
-  }
-  void TearDown() override {
-    form.reset();
-    UITest::TearDown();
-  }
-  template <class T>
-  T* Add(const char* Name, TWinControl* Parent = nullptr) {
-    T* c = NewComponent<T>(form.get());
-    c->SetName(Name);
-    c->SetParent(Parent ? Parent : form.get());
-    return c;
-  }
-  void Press(unsigned short Key, TShiftState Shift = {}) {
-    ASSERT_TRUE(PressKey(Key, Shift));
-    Application->ProcessMessages();
-  }
-  void Type(const AnsiString& Text) {
-    ASSERT_TRUE(TypeText(Text));
-    Application->ProcessMessages();
-  }
-  // Shows the form and focuses Control so that typed keys reach it.
-  void Focus(TWinControl* Control) {
-    if (!form->Visible()) form->Show();
-    Control->SetFocus();
-  }
-  std::unique_ptr<TForm> form;
-};
+class StdCtrlsTest : public FormUITest {};
 
 // "中文" in code page 936: two double-byte characters.
 const AnsiString kZhong = "\xD6\xD0";

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "platform/vcl/Application.h"
@@ -82,6 +83,43 @@ class UITest : public ::testing::Test {
   TUIDriverScope use{ui};
   TEventLog Log;
   int FormsBefore = 0;
+};
+
+// A UI test with a form "frmTest" to put controls on, and keys typed into
+// whatever has the focus.
+class FormUITest : public UITest {
+ protected:
+  void SetUp() override {
+    UITest::SetUp();
+    form.reset(CreateForm<TForm>(nullptr));
+    form->SetName("frmTest");
+  }
+  void TearDown() override {
+    form.reset();
+    UITest::TearDown();
+  }
+  // A control of the form, named, on Parent (else on the form).
+  template <class T>
+  T* Add(const char* Name, TWinControl* Parent = nullptr) {
+    T* c = NewComponent<T>(form.get());
+    c->SetName(Name);
+    c->SetParent(Parent ? Parent : form.get());
+    return c;
+  }
+  void Press(unsigned short Key, TShiftState Shift = {}) {
+    ASSERT_TRUE(PressKey(Key, Shift));
+    Application->ProcessMessages();
+  }
+  void Type(const AnsiString& Text) {
+    ASSERT_TRUE(TypeText(Text));
+    Application->ProcessMessages();
+  }
+  // Shows the form and focuses Control so that typed keys reach it.
+  void Focus(TWinControl* Control) {
+    if (!form->Visible()) form->Show();
+    Control->SetFocus();
+  }
+  std::unique_ptr<TForm> form;
 };
 
 }  // namespace kw_test

@@ -112,9 +112,11 @@ Variant TCompanyData::PowerData() {
                      VarArrayOf(tableRights)});
 }
 
-Variant TCompanyData::SystemSettings() {
-  TRowSet rows = Backend().Query("SELECT SS002, SS003 FROM ADMSS WHERE SS001 = ? ORDER BY SS002",
-                                 {Variant(FSession.CompanyCode)});
+Variant TCompanyData::SystemSettings() { return CompanySystemSettings(Backend(), FSession.CompanyCode); }
+
+Variant CompanySystemSettings(TSqlBackend& Db, const AnsiString& CompanyCode) {
+  TRowSet rows = Db.Query("SELECT SS002, SS003 FROM ADMSS WHERE SS001 = ? ORDER BY SS002",
+                          {Variant(CompanyCode)});
   if (rows.RowCount() == 0) return Unassigned();
   Variant out = VarArrayCreate({0, 1, 0, rows.RowCount() - 1}, varVariant);
   for (int r = 0; r < rows.RowCount(); ++r) {

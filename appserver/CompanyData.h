@@ -55,6 +55,11 @@ struct TSignOffForm {
 constexpr int MaxSignOffForms = 20000;
 std::vector<TSignOffForm> ParseSignOffRequest(const AnsiString& Request, unsigned CodePage);
 
+// A company's system settings (table ADMSS) as a two-dimensional array:
+// [0, i] the names, [1, i] the values; Unassigned when there are none. The
+// server's session and the host's counter both answer this shape.
+Variant CompanySystemSettings(TSqlBackend& Db, const AnsiString& CompanyCode);
+
 class TCompanyData {
  public:
   explicit TCompanyData(TDatabaseConfig Config);

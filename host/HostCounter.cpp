@@ -1,6 +1,7 @@
 #include <map>
 #include <tuple>
 
+#include "appserver/CompanyData.h"
 #include "host/HostContext.h"
 #include "host/HostServices.h"
 #include "platform/com/AutoObject.h"
@@ -34,16 +35,7 @@ class THostCounter : public TAutoObject {
 
  private:
   Variant GetSysInfo(TAutoArgs& A) {
-    const AnsiString company = Trim(VarToStr(A[0]));
-    TRowSet rows = FContext->Company("").Query(
-        "SELECT SS002, SS003 FROM ADMSS WHERE SS001 = ? ORDER BY SS002", {Variant(company)});
-    if (rows.RowCount() == 0) return Unassigned();
-    Variant out = VarArrayCreate({0, 1, 0, rows.RowCount() - 1}, varVariant);
-    for (int r = 0; r < rows.RowCount(); ++r) {
-      out.PutElement({0, r}, Variant(Trim(VarToStr(rows.Value(r, 0)))));
-      out.PutElement({1, r}, Variant(VarToStr(rows.Value(r, 1))));
-    }
-    return out;
+    return CompanySystemSettings(FContext->Company(""), Trim(VarToStr(A[0])));
   }
 
   Variant GetCounter(TAutoArgs& A) {

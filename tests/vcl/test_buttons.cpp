@@ -19,26 +19,7 @@ using namespace kw_test;
 
 namespace {
 
-class ButtonsTest : public UITest {
- protected:
-  void SetUp() override {
-    UITest::SetUp();
-    form.reset(CreateForm<TForm>(nullptr));
-    form->SetName("frmTest");
-  }
-  void TearDown() override {
-    form.reset();
-    UITest::TearDown();
-  }
-  template <class T>
-  T* Add(const char* Name, TWinControl* Parent = nullptr) {
-    T* c = NewComponent<T>(form.get());
-    c->SetName(Name);
-    c->SetParent(Parent ? Parent : form.get());
-    return c;
-  }
-  std::unique_ptr<TForm> form;
-};
+class ButtonsTest : public FormUITest {};
 
 TEST_F(ButtonsTest, SpeedButtonGroupsKeepOneButtonDown) {
   auto* panel = Add<TPanel>("pnlTools");

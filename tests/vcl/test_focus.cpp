@@ -9,24 +9,7 @@ using namespace kw_test;
 
 namespace {
 
-class FocusTest : public UITest {
- protected:
-  void SetUp() override {
-    UITest::SetUp();
-    form.reset(CreateForm<TForm>(nullptr));
-    form->SetName("frmTest");
-  }
-  void TearDown() override {
-    form.reset();
-    UITest::TearDown();
-  }
-  // Presses a key and lets the application deliver it.
-  void Press(unsigned short Key, TShiftState Shift = {}) {
-    ASSERT_TRUE(PressKey(Key, Shift));
-    Application->ProcessMessages();
-  }
-  std::unique_ptr<TForm> form;
-};
+class FocusTest : public FormUITest {};
 
 // ---- Tab order -------------------------------------------------------------------
 

@@ -10,33 +10,14 @@ using namespace kw_test;
 
 namespace {
 
-class GridTest : public UITest {
+class GridTest : public FormUITest {
  protected:
   void SetUp() override {
-    UITest::SetUp();
-    form.reset(CreateForm<TForm>(nullptr));
-    form->SetName("frmTest");
-    grid = NewComponent<TStringGrid>(form.get());
-    grid->SetName("sgRows");
-    grid->SetParent(form.get());
+    FormUITest::SetUp();
+    grid = Add<TStringGrid>("sgRows");
   }
-  void TearDown() override {
-    form.reset();
-    UITest::TearDown();
-  }
-  void Press(unsigned short Key, TShiftState Shift = {}) {
-    ASSERT_TRUE(PressKey(Key, Shift));
-    Application->ProcessMessages();
-  }
-  void Type(const AnsiString& Text) {
-    ASSERT_TRUE(TypeText(Text));
-    Application->ProcessMessages();
-  }
-  void Focus() {
-    form->Show();
-    grid->SetFocus();
-  }
-  std::unique_ptr<TForm> form;
+  using FormUITest::Focus;
+  void Focus() { FormUITest::Focus(grid); }
   TStringGrid* grid = nullptr;
 };
 

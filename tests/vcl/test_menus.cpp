@@ -11,17 +11,8 @@ using namespace kw_test;
 
 namespace {
 
-class MenuTest : public UITest {
+class MenuTest : public FormUITest {
  protected:
-  void SetUp() override {
-    UITest::SetUp();
-    form.reset(CreateForm<TForm>(nullptr));
-    form->SetName("frmTest");
-  }
-  void TearDown() override {
-    form.reset();
-    UITest::TearDown();
-  }
   TMenuItem* Item(TMenuItem* Parent, const char* Name, const char* Caption, TShortCut Key = scNone) {
     auto* i = NewComponent<TMenuItem>(form.get());
     i->SetName(Name);
@@ -30,11 +21,6 @@ class MenuTest : public UITest {
     Parent->Add(i);
     return i;
   }
-  void Press(unsigned short Key, TShiftState Shift = {}) {
-    ASSERT_TRUE(PressKey(Key, Shift));
-    Application->ProcessMessages();
-  }
-  std::unique_ptr<TForm> form;
 };
 
 struct TClicks {

@@ -162,6 +162,8 @@ void TCustomForm::AfterConstruction() {
   DoCreate();
 }
 
+void* TCustomForm::operator new(std::size_t Size) { return ::operator new(Size); }
+
 void TCustomForm::operator delete(void* Block) {
   if (TVisibilityChange* change = FindVisibilityChange(Block)) {
     change->Freed = true;

@@ -72,7 +72,8 @@ class TCustomForm : public TWinControl {
   // (OnShow, OnHide) keeps its memory until the change of visibility has
   // unwound, so that nothing on the way out touches freed memory.
   static void operator delete(void* Block);
-  static void* operator new(std::size_t Size) { return ::operator new(Size); }
+  // Out of line, so the compiler pairs it with the class's own delete.
+  static void* operator new(std::size_t Size);
   // Shows the form modally: every other top-level window is disabled, the UI
   // driver runs the window until it has a modal result or is closed, then the
   // form is hidden (or freed later, when OnClose says caFree), the other

@@ -139,6 +139,8 @@ void TSelectPanel::PublishMembers(TPublisher<TSelectPanel>& P) {
   P.Property("HideSelection", &TSelectPanel::HideSelection, &TSelectPanel::SetHideSelection)
       .Default(false);
   P.Property("HintWord", &TSelectPanel::HintWord, &TSelectPanel::SetHintWord);
+  // The chosen rows, after Columns so each row finds its columns.
+  P.Property("Items", &TSelectPanel::Items, &TSelectPanel::SetItems);
   P.Property("OtherHeight", &TSelectPanel::OtherHeight, &TSelectPanel::SetOtherHeight).Default(105);
   P.Property("OtherWidth", &TSelectPanel::OtherWidth, &TSelectPanel::SetOtherWidth).Default(200);
   P.Property("ShowColumnHeader", &TSelectPanel::ShowColumnHeader, &TSelectPanel::SetShowColumnHeader)

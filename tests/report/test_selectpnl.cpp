@@ -1053,6 +1053,9 @@ TEST_F(SelectPanelTest, PanelsTravelThroughTheFormText) {
   EXPECT_EQ(p->Width(), panel->Width()) << "no size exchange while loading";
   EXPECT_EQ(p->edBegin()->Hint(), "[F2]begin");
   EXPECT_EQ(p->Columns()->Count(), 2);
+  ASSERT_EQ(p->Items()->Count(), 1) << "the chosen rows are kept";
+  EXPECT_EQ(p->Items()->Item(0)->Caption(), "a");
+  EXPECT_EQ(p->Items()->Item(0)->SubItems()->Strings(0), "b");
   EXPECT_EQ(p->Caption(), GB("选择单号"));
 }
 

@@ -27,9 +27,9 @@
 //             list  [kind]         code, caption, line 1, line 2, line 3
 //   WARRANT 01 [layout kind]       name, option state (every layout of a kind)
 //   WARRANT 03 [layout kind, name] name, kind, revision, size
-//   ASTMB 01  check [asset]        code, name, specification, unit, class,
+//   ASTMB 01  check [asset]        code, name, model, unit, class,
 //                                  department
-//             list  []             code, name, specification, unit
+//             list  []             code, name, model, unit
 //   ASTTC 60  check [type, number] number, date, asset, remark
 //             list  [type]         number, date, asset, remark (every type
 //                                  when the type is empty)

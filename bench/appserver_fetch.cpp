@@ -25,20 +25,12 @@
 using namespace kwbench;
 
 int main(int argc, char** argv) {
-  int rows = 100000, runs = 5;
-  bool check = false;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atoi(argv[++i]);
-    else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-    else if (!std::strcmp(argv[i], "--check")) check = true;
-    else {
-      std::fprintf(stderr, "usage: appserver_fetch [--rows N] [--runs N] [--check]\n");
-      return 2;
-    }
-  }
-  char pattern[] = "/tmp/kw-fetch-XXXXXX";
-  if (!mkdtemp(pattern)) return 2;
-  const std::string folder = pattern;
+  TFetchOptions options;
+  if (!ReadFetchOptions(argc, argv, "appserver_fetch", options)) return 2;
+  const int rows = options.Rows, runs = options.Runs;
+  const bool check = options.Check;
+  const std::string folder = MakeScratchFolder("appserver_fetch");
+  if (folder.empty()) return 2;
   int result = 0;
   try {
     TDatabaseConfig config;

@@ -7,14 +7,44 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace kwbench {
 
 using TClock = std::chrono::steady_clock;
+
+// The fetch benchmarks' command line: --rows N, --runs N, --check.
+struct TFetchOptions {
+  int Rows = 100000;
+  int Runs = 5;
+  bool Check = false;
+};
+
+// False (after printing the usage of Program) for anything else.
+inline bool ReadFetchOptions(int argc, char** argv, const char* Program, TFetchOptions& Out) {
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) Out.Rows = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) Out.Runs = std::max(1, std::atoi(argv[++i]));
+    else if (!std::strcmp(argv[i], "--check")) Out.Check = true;
+    else {
+      std::fprintf(stderr, "usage: %s [--rows N] [--runs N] [--check]\n", Program);
+      return false;
+    }
+  }
+  return true;
+}
+
+// A new scratch folder under /tmp named after Program; empty when none can
+// be made.
+inline std::string MakeScratchFolder(const char* Program) {
+  std::string pattern = std::string("/tmp/kw-") + Program + "-XXXXXX";
+  return mkdtemp(pattern.data()) ? pattern : std::string();
+}
 
 // Wall and processor time of one run: on a busy machine the processor time
 // is the steadier measure.
